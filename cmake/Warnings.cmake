@@ -1,0 +1,4 @@
+# Warnings on the project's own code.
+function(vantorix_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Installs everything the builds and tests need from Debian's archive and
+# fetches the Dear ImGui sources into .deps/imgui. Idempotent and quiet when
+# everything is already there.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev binutils xz-utils dpkg-dev clang-format)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+apt_updated=0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $sudo apt-get update -qq
+  apt_updated=1
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Dear ImGui 1.92 comes from the source archive of Debian's unstable suite.
+imgui_dir="$root/.deps/imgui"
+if [ ! -f "$imgui_dir/imgui.h" ] || [ ! -f "$imgui_dir/backends/imgui_impl_dx9.cpp" ]; then
+  if ! grep -rqsE '^(deb-src .* sid|Suites:.*\bsid\b)' /etc/apt/sources.list /etc/apt/sources.list.d/ ||
+     ! grep -rqs 'deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    echo "setup: adding Debian sid source entries"
+    $sudo tee /etc/apt/sources.list.d/vantorix-sid-src.sources >/dev/null <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: sid
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+    apt_updated=0
+  fi
+  [ "$apt_updated" -eq 1 ] || $sudo apt-get update -qq
+  work="$(mktemp -d)"
+  chmod 755 "$work"
+  (cd "$work" && apt-get source --download-only imgui/sid >/dev/null 2>&1) || {
+    echo "setup: could not download the imgui source package from Debian sid" >&2; exit 1; }
+  tarball="$(ls "$work"/imgui_*.orig.tar.* | head -n 1)"
+  mkdir -p "$work/unpacked"
+  tar -xf "$tarball" -C "$work/unpacked"
+  src="$(dirname "$(find "$work/unpacked" -maxdepth 2 -name imgui.h | head -n 1)")"
+  rm -rf "$imgui_dir"
+  mkdir -p "$root/.deps"
+  cp -r "$src" "$imgui_dir"
+  rm -rf "$work"
+fi
+version="$(sed -n 's/^#define IMGUI_VERSION_NUM[[:space:]]*\([0-9]*\).*/\1/p' "$imgui_dir/imgui.h")"
+if [ -z "$version" ] || [ "$version" -lt 19200 ]; then
+  echo "setup: Dear ImGui in $imgui_dir is version ${version:-unknown}; 1.92 (19200) or newer is required" >&2
+  exit 1
+fi

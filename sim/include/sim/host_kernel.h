@@ -1,0 +1,68 @@
+// Controls of the simulated Windows kernel and user services, used by the
+// host program and the tests to set the scene and to read what the plug-in
+// sent to the debugger output and the console.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/win32.h"
+
+namespace sim {
+
+// Clock: GetTickCount, QueryPerformanceCounter and GetLocalTime all derive
+// from one simulated clock. By default it follows real time; once set, it
+// only moves when advanced.
+void SetClock(std::uint32_t tickMs, const SYSTEMTIME& localTime);
+void AdvanceClock(std::uint32_t ms);
+void UseRealClock();
+constexpr std::int64_t kPerformanceFrequency = 10000000;  // 100 ns ticks
+
+// Debugger output: every OutputDebugStringA text, in order.
+std::vector<std::string> DebuggerOutput();
+void ClearDebuggerOutput();
+
+// Console: AllocConsole/FreeConsole state and everything written to it.
+bool ConsoleAllocated();
+int ConsoleAllocCount();
+int ConsoleFreeCount();
+std::string ConsoleText();
+void ClearConsole();
+// When true (the default for the demo), console text is also echoed to the
+// process's real standard output.
+void SetConsoleEcho(bool echo);
+// Called by the platform layer where Windows reopens stdout on "CONOUT$".
+bool ReopenStdoutOnConsole();
+void WriteConsole(const char* text);
+
+// Keys: the state GetAsyncKeyState reports (most significant bit = down).
+void SetKeyDown(int virtualKey, bool down);
+
+// Foreground window reported by GetForegroundWindow.
+void SetForegroundWindow(HWND window);
+
+// Windows of the host program: each has a window procedure that
+// SetWindowLongA(GWL_WNDPROC) can replace. SendMessage delivers a message to
+// the window's current procedure, as the host's message loop would.
+HWND CreateHostWindow(WNDPROC procedure);
+void DestroyHostWindow(HWND window);
+WNDPROC WindowProcedure(HWND window);
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Makes VirtualProtect fail for any range that overlaps [begin, begin+size).
+void FailVirtualProtectIn(std::uintptr_t begin, std::size_t size);
+void ClearVirtualProtectFailures();
+// Current protection of the page holding `address`, as a PAGE_* value
+// (tracked for pages changed through VirtualProtect, else read from the
+// process's memory map). Returns 0 when unmapped.
+DWORD QueryProtection(std::uintptr_t address);
+
+// Resets kernel state between tests (clock, captures, keys, failures).
+void ResetKernel();
+
+// Maps a Windows-style relative path (".\\Tessaly.log", "FX\\TEXTURES\\") to
+// the host's form ("./Tessaly.log", "FX/TEXTURES/").
+std::string HostPath(const char* windowsPath);
+
+}  // namespace sim

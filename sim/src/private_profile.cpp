@@ -1,0 +1,219 @@
+// Private-profile (INI) files with Windows' rules: case-insensitive section
+// and key names, trimmed blanks, quoted values unquoted, ';' comments, first
+// match wins, defaults for anything missing, CR LF lines when writing.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/host_kernel.h"
+
+namespace {
+
+std::string Trim(const std::string& text) {
+  auto isBlank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && isBlank(static_cast<unsigned char>(text[begin]))) ++begin;
+  while (end > begin && isBlank(static_cast<unsigned char>(text[end - 1]))) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool SameName(const std::string& a, const char* b) {
+  std::size_t n = std::strlen(b);
+  if (a.size() != n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+std::string Unquote(const std::string& value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+std::vector<std::string> ReadLines(const char* fileName, bool* exists) {
+  std::vector<std::string> lines;
+  std::ifstream in(sim::HostPath(fileName), std::ios::binary);
+  *exists = static_cast<bool>(in);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// A parsed view of one line.
+struct Line {
+  enum Kind { kOther, kSection, kKey } kind = kOther;
+  std::string name;   // section or key name, trimmed
+  std::string value;  // key value, trimmed, still quoted
+};
+
+Line Parse(const std::string& raw) {
+  Line line;
+  std::string text = Trim(raw);
+  if (text.empty() || text[0] == ';') return line;
+  if (text[0] == '[') {
+    std::size_t close = text.find(']');
+    line.kind = Line::kSection;
+    line.name = Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return line;
+  }
+  std::size_t equals = text.find('=');
+  line.kind = Line::kKey;
+  line.name = Trim(text.substr(0, equals));
+  line.value = equals == std::string::npos ? std::string() : Trim(text.substr(equals + 1));
+  return line;
+}
+
+// Finds the first value of key in the first section of that name.
+bool FindValue(const std::vector<std::string>& lines, const char* section, const char* key, std::string* value) {
+  bool inSection = false, sectionSeen = false;
+  for (const auto& raw : lines) {
+    Line line = Parse(raw);
+    if (line.kind == Line::kSection) {
+      if (sectionSeen && inSection) return false;  // only the first matching section counts
+      inSection = SameName(line.name, section);
+      sectionSeen = sectionSeen || inSection;
+    } else if (inSection && line.kind == Line::kKey && SameName(line.name, key)) {
+      *value = Unquote(line.value);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Copies text into the caller's buffer, cut to size - 1; returns the count copied.
+DWORD CopyOut(const std::string& text, LPSTR buffer, DWORD size) {
+  if (buffer == nullptr || size == 0) return 0;
+  DWORD count = static_cast<DWORD>(std::min<std::size_t>(text.size(), size - 1));
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return count;
+}
+
+// Lists names separated by NULs and closed by a second NUL, cut to the buffer.
+DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+  if (buffer == nullptr || size < 2) return 0;
+  std::string joined;
+  for (const auto& name : names) joined += name + '\0';
+  if (joined.size() + 1 > size) {
+    joined.resize(size - 2);
+    joined += '\0';
+    std::memcpy(buffer, joined.data(), joined.size());
+    buffer[size - 1] = '\0';
+    return size - 2;
+  }
+  std::memcpy(buffer, joined.data(), joined.size());
+  buffer[joined.size()] = '\0';
+  return static_cast<DWORD>(joined.size());
+}
+
+bool WriteLines(const char* fileName, const std::vector<std::string>& lines) {
+  std::ofstream out(sim::HostPath(fileName), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  for (const auto& line : lines) out << line << "\r\n";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                                      LPCSTR fileName) {
+  bool exists = false;
+  std::vector<std::string> lines = ReadLines(fileName, &exists);
+  if (section == nullptr || key == nullptr) {
+    std::vector<std::string> names;
+    bool inSection = false;
+    for (const auto& raw : lines) {
+      Line line = Parse(raw);
+      if (line.kind == Line::kSection) {
+        inSection = section != nullptr && SameName(line.name, section);
+        if (section == nullptr) names.push_back(line.name);
+      } else if (inSection && line.kind == Line::kKey) {
+        names.push_back(line.name);
+      }
+    }
+    return CopyList(names, buffer, size);
+  }
+  std::string value;
+  if (!FindValue(lines, section, key, &value)) value = Trim(defaultValue ? defaultValue : "");
+  return CopyOut(value, buffer, size);
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+  bool exists = false;
+  std::vector<std::string> lines = ReadLines(fileName, &exists);
+  std::string value;
+  if (section == nullptr || key == nullptr || !FindValue(lines, section, key, &value)) {
+    return static_cast<UINT>(defaultValue);
+  }
+  // Optional sign and leading decimal digits, wrapping as a 32-bit unsigned value.
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
+  std::uint32_t result = 0;
+  while (i < value.size() && std::isdigit(static_cast<unsigned char>(value[i]))) {
+    result = result * 10u + static_cast<std::uint32_t>(value[i++] - '0');
+  }
+  return negative ? 0u - result : result;
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  if (section == nullptr || fileName == nullptr) return FALSE;
+  bool exists = false;
+  std::vector<std::string> lines = ReadLines(fileName, &exists);
+
+  // Locate the first section of that name: its header and its last non-blank line.
+  std::size_t header = std::string::npos, lastInSection = 0, sectionEnd = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    Line line = Parse(lines[i]);
+    if (line.kind == Line::kSection) {
+      if (header != std::string::npos) {
+        sectionEnd = i;
+        break;
+      }
+      if (SameName(line.name, section)) header = lastInSection = i;
+    } else if (header != std::string::npos && !Trim(lines[i]).empty()) {
+      lastInSection = i;
+    }
+  }
+
+  if (header == std::string::npos) {
+    if (key == nullptr || value == nullptr) return TRUE;  // nothing to delete
+    lines.push_back(std::string("[") + section + "]");
+    lines.push_back(std::string(key) + "=" + value);
+    return WriteLines(fileName, lines) ? TRUE : FALSE;
+  }
+
+  if (key == nullptr) {  // delete the whole section
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header), lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd));
+    return WriteLines(fileName, lines) ? TRUE : FALSE;
+  }
+
+  for (std::size_t i = header + 1; i < sectionEnd; ++i) {
+    Line line = Parse(lines[i]);
+    if (line.kind == Line::kKey && SameName(line.name, key)) {
+      if (value == nullptr) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        lines[i] = std::string(key) + "=" + value;
+      }
+      return WriteLines(fileName, lines) ? TRUE : FALSE;
+    }
+  }
+  if (value == nullptr) return TRUE;
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1), std::string(key) + "=" + value);
+  return WriteLines(fileName, lines) ? TRUE : FALSE;
+}
+}

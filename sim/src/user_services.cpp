@@ -1,0 +1,105 @@
+// Key state, the foreground window and window procedures.
+#include <map>
+#include <mutex>
+
+#include "kernel_internal.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+struct User {
+  std::mutex lock;
+  std::map<int, bool> keysDown;
+  HWND foreground = nullptr;
+  std::map<HWND, WNDPROC> windows;
+  std::uintptr_t nextWindow = 0x10010;
+};
+
+User& TheUser() {
+  static User user;
+  return user;
+}
+
+}  // namespace
+
+namespace sim {
+
+void SetKeyDown(int virtualKey, bool down) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  u.keysDown[virtualKey] = down;
+}
+
+void SetForegroundWindow(HWND window) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  u.foreground = window;
+}
+
+HWND CreateHostWindow(WNDPROC procedure) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  HWND window = reinterpret_cast<HWND>(u.nextWindow);
+  u.nextWindow += 0x10;
+  u.windows[window] = procedure;
+  return window;
+}
+
+void DestroyHostWindow(HWND window) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  u.windows.erase(window);
+}
+
+WNDPROC WindowProcedure(HWND window) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  auto it = u.windows.find(window);
+  return it == u.windows.end() ? nullptr : it->second;
+}
+
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC procedure = WindowProcedure(window);
+  return procedure ? procedure(window, message, wParam, lParam) : 0;
+}
+
+void ResetUser() {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  u.keysDown.clear();
+  u.foreground = nullptr;
+}
+
+}  // namespace sim
+
+extern "C" {
+
+short WINAPI GetAsyncKeyState(int key) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  auto it = u.keysDown.find(key);
+  return (it != u.keysDown.end() && it->second) ? static_cast<short>(0x8000) : 0;
+}
+
+HWND WINAPI GetForegroundWindow(void) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  return u.foreground;
+}
+
+// As on 32-bit Windows, the procedure travels as a LONG: the host programs
+// are linked below 4 GiB so that their code addresses fit.
+LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  auto it = u.windows.find(window);
+  if (index != GWL_WNDPROC || it == u.windows.end() || value == 0) return 0;
+  LONG previous = static_cast<LONG>(reinterpret_cast<std::uintptr_t>(it->second));
+  it->second = reinterpret_cast<WNDPROC>(static_cast<std::uintptr_t>(static_cast<ULONG>(value)));
+  return previous;
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return proc ? proc(window, message, wParam, lParam) : 0;
+}
+}

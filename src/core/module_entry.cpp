@@ -1,0 +1,49 @@
+#include "core/module_entry.h"
+
+#include "core/config.h"
+#include "core/log.h"
+#include "effect/custom_textures.h"
+#include "hook/call_site.h"
+#include "hook/live_shaders.h"
+#include "overlay/device_hooks.h"
+#include "overlay/overlay.h"
+#include "platform/files.h"
+
+DWORD startTick = 0;
+
+namespace {
+
+void Attach() {
+  LoadConfig();
+  startTick = GetTickCount();
+  if (loaderConfig.EnableConsole != 0) {
+    AllocConsole();
+    ReopenStdoutOnConsole();
+    LogInfo("Velocade Vantorix Loader + KORVALINE UI Initialized!");
+    LogInfo("Config: LoggingLevel=%d, LogToFile=%d, IncludeTimestamps=%d", static_cast<int>(loaderConfig.LoggingLevel),
+            loaderConfig.LogToFile, loaderConfig.IncludeTimestamps);
+  }
+  InitializeCriticalSection(&liveShadersLock);
+  InitializeHookingLibrary();
+  LogInfo("Setting hooks...");
+  RedirectHostCallSite();
+}
+
+// Undoes, in reverse, what the other parts set up on the host's window,
+// device and code, then releases everything the system still holds.
+void Detach() {
+  ShutdownOverlay();
+  RemoveDeviceHooks();
+  CloseLogFile();
+  ReleaseCustomTextures();
+  DeleteCriticalSection(&liveShadersLock);
+  if (loaderConfig.EnableConsole != 0) FreeConsole();
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) Attach();
+  if (reason == DLL_PROCESS_DETACH) Detach();
+  return TRUE;
+}

@@ -1,0 +1,32 @@
+// File-system and console access. Paths are the plug-in's relative,
+// backslash-separated Windows paths; on the simulated host they are mapped
+// onto the current directory.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// True for any existing entry, folder included; false when absent or when the
+// entry cannot be examined.
+bool PathExists(const std::string& path);
+
+// Reads the whole file as raw bytes. False when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::vector<char>& bytes);
+
+struct FolderEntry {
+  std::string path;  // folder text unchanged, then the file name
+  std::string name;  // file name only
+  bool isRegularFile = false;
+};
+
+// The folder's direct entries in the order the file system returns them.
+// False when the folder cannot be listed.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// Opens the log file in text mode with "w" (created or emptied). Null on failure.
+std::FILE* OpenLogFile(const std::string& path);
+
+// Standard output reopened on the process's console ("CONOUT$").
+void ReopenStdoutOnConsole();
+void WriteToConsole(const char* text);

@@ -1,0 +1,74 @@
+// The loader configuration as a modder writes it in Sorvane.ini.
+#include "core/config.h"
+#include "host_fixture.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+class ConfigTest : public HostFixture {};
+
+TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
+  Attach();
+  EXPECT_EQ(loaderConfig.EnableConsole, 1);
+  EXPECT_EQ(loaderConfig.LoggingLevel, 1u);
+  EXPECT_EQ(loaderConfig.LogToFile, 1);
+  EXPECT_EQ(loaderConfig.IncludeTimestamps, 1);
+  EXPECT_EQ(loaderConfig.LogFilePath, ".\\Tessaly.log");
+  EXPECT_EQ(loaderConfig.TexturePath, "FX\\TEXTURES\\");
+  EXPECT_EQ(loaderConfig.LUTsSubdir, "LUTs\\");
+  EXPECT_EQ(loaderConfig.VolumesSubdir, "VOLUMES\\");
+  EXPECT_TRUE(sim::ConsoleAllocated());
+  std::string console = sim::ConsoleText();
+  EXPECT_NE(console.find("[INFO] Velocade Vantorix Loader + KORVALINE UI Initialized!\n"), std::string::npos);
+  EXPECT_NE(console.find("[INFO] Config: LoggingLevel=1, LogToFile=1, IncludeTimestamps=1\n"), std::string::npos);
+  Detach();
+  EXPECT_FALSE(sim::ConsoleAllocated());
+  auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(WithoutStamp(lines[0]), "[INFO] Velocade Vantorix Loader + KORVALINE UI Initialized!");
+  EXPECT_EQ(WithoutStamp(lines[2]), "[INFO] Setting hooks...");
+}
+
+TEST_F(ConfigTest, NormalisesTextureFoldersOnly) {
+  WriteFile("Sorvane.ini",
+            "[Debug]\r\nEnableConsole=0\r\nLogFilePath=logs\\run.txt\r\n"
+            "[Paths]\r\nTexturePath=mods\\tex\r\nLUTsSubdir=\r\nVolumesSubdir=vol/\r\n");
+  WriteFile("logs\\run.txt", "old content that must go\n");
+  Attach();
+  EXPECT_EQ(loaderConfig.TexturePath, "mods\\tex\\");
+  EXPECT_EQ(loaderConfig.LUTsSubdir, "");
+  EXPECT_EQ(loaderConfig.VolumesSubdir, "vol/");
+  EXPECT_EQ(loaderConfig.LogFilePath, "logs\\run.txt");
+  Detach();
+  std::string log = ReadFile("logs\\run.txt");
+  EXPECT_EQ(log.find("old content"), std::string::npos);
+  EXPECT_NE(log.find("[INFO] Setting hooks..."), std::string::npos);
+  EXPECT_FALSE(FileExists("Tessaly.log"));
+}
+
+TEST_F(ConfigTest, SeparatorsAlreadyPresentAreKept) {
+  EXPECT_EQ(NormalizeFolder("mods/tex/"), "mods/tex/");
+  EXPECT_EQ(NormalizeFolder("mods\\tex\\"), "mods\\tex\\");
+  EXPECT_EQ(NormalizeFolder(""), "");
+}
+
+TEST_F(ConfigTest, LogToFileOffCreatesAndEmptiesNothing) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\n");
+  WriteFile("Tessaly.log", "previous run\n");
+  Attach();
+  Detach();
+  EXPECT_EQ(ReadFile("Tessaly.log"), "previous run\n");
+  EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] Setting hooks..."));
+}
+
+TEST_F(ConfigTest, LoadConfigLineIsFirstAtLevelThree) {
+  WriteFile("Sorvane.ini", "[debug]\r\n  loggingLevel = 3 \r\nEnableConsole=0\r\n");
+  Attach();
+  Detach();
+  auto lines = LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(WithoutStamp(lines[0]), "[DEBUG] LoadConfig: EnableConsole=0, LoggingLevel=3, LogToFile=1");
+  EXPECT_EQ(sim::ConsoleText(), "");
+}
+
+}  // namespace

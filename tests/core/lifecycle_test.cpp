@@ -1,0 +1,64 @@
+// Attach and detach as the process loader drives them.
+#include "core/module_entry.h"
+#include "host_fixture.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+class LifecycleTest : public HostFixture {};
+
+TEST_F(LifecycleTest, EntryAnswersTrueForEveryReason) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+  EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
+  EXPECT_EQ(DllMain(nullptr, DLL_THREAD_ATTACH, nullptr), TRUE);
+  EXPECT_EQ(DllMain(nullptr, DLL_THREAD_DETACH, nullptr), TRUE);
+  EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_DETACH, nullptr), TRUE);
+  EXPECT_EQ(LogLines().size(), 1u);
+}
+
+TEST_F(LifecycleTest, ConsoleOffOpensAndFreesNoConsole) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+  Attach();
+  Detach();
+  EXPECT_EQ(sim::ConsoleAllocCount(), 0);
+  EXPECT_EQ(sim::ConsoleFreeCount(), 0);
+  EXPECT_EQ(sim::ConsoleText(), "");
+  EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] Setting hooks..."));
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Setting hooks..."));
+}
+
+TEST_F(LifecycleTest, StartTickIsTakenAtAttach) {
+  sim::SetClock(123456, SYSTEMTIME{});
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+  Attach();
+  EXPECT_EQ(startTick, 123456u);
+}
+
+TEST_F(LifecycleTest, DetachClosesTheFileBeforeReleasing) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
+  Attach();
+  Detach();
+  auto isReleaseTiming = [](const std::string& line) {
+    return line.rfind("[DEBUG] [ReleaseCustomTextures] took ", 0) == 0 && line.find(" ms") != std::string::npos;
+  };
+  bool inDebugger = false;
+  for (const auto& line : DebuggerLines()) inDebugger |= isReleaseTiming(line);
+  EXPECT_TRUE(inDebugger);
+  EXPECT_NE(sim::ConsoleText().find("[DEBUG] [ReleaseCustomTextures] took "), std::string::npos);
+  auto fileLines = LogLines();
+  for (const auto& line : fileLines) EXPECT_FALSE(isReleaseTiming(line)) << line;
+  ASSERT_FALSE(fileLines.empty());
+  EXPECT_EQ(fileLines.back(), "[INFO] Setting hooks...");
+  EXPECT_EQ(sim::ConsoleFreeCount(), 1);
+}
+
+TEST_F(LifecycleTest, AttachAgainAfterDetachStartsAFreshLog) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+  Attach();
+  Detach();
+  Attach();
+  Detach();
+  EXPECT_EQ(LogLines().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The logger as the host sees it: what reaches the log file, the debugger
+// output and the console for each LoggingLevel and setting.
+#include <string>
+
+#include "core/log.h"
+#include "core/scoped_timer.h"
+#include "host_fixture.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+class LoggingTest : public HostFixture {
+ protected:
+  void AttachWith(const std::string& debugSection) {
+    WriteFile("Sorvane.ini", "[Debug]\r\n" + debugSection);
+    Attach();
+  }
+  void LogOneOfEach() {
+    LogInfo("info line");
+    LogWarn("warn line");
+    LogError("error line");
+    LogDebug("debug line");
+    ScopedTimer timer("TimedWork");
+  }
+};
+
+struct GateCase {
+  const char* level;
+  bool warn, error, debug;
+};
+
+class LevelGateTest : public LoggingTest, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(LevelGateTest, WritesOnlyTheLevelsThatPass) {
+  const GateCase& c = GetParam();
+  AttachWith(std::string("EnableConsole=0\r\nLoggingLevel=") + c.level + "\r\n");
+  LogOneOfEach();
+  Detach();
+  auto lines = LogLines();
+  EXPECT_TRUE(HasLine(lines, "[INFO] info line"));
+  EXPECT_EQ(HasLine(lines, "[WARN] warn line"), c.warn);
+  EXPECT_EQ(HasLine(lines, "[ERROR] error line"), c.error);
+  EXPECT_EQ(HasLine(lines, "[DEBUG] debug line"), c.debug);
+  bool timerLine = false;
+  for (const auto& line : lines) timerLine |= WithoutStamp(line).rfind("[DEBUG] [TimedWork] took ", 0) == 0;
+  EXPECT_EQ(timerLine, c.debug);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LevelGateTest,
+                         ::testing::Values(GateCase{"0", false, false, false}, GateCase{"1", true, false, false},
+                                           GateCase{"2", true, true, false}, GateCase{"3", true, true, true},
+                                           GateCase{"4", false, false, false}, GateCase{"-1", false, false, false}),
+                         [](const ::testing::TestParamInfo<GateCase>& info) {
+                           std::string name = std::string("Level") + info.param.level;
+                           return name.replace(name.find('-') == std::string::npos ? name.size() : name.find('-'),
+                                               name.find('-') == std::string::npos ? 0 : 1, "Minus");
+                         });
+
+TEST_F(LoggingTest, StampsEachLineWithTheLocalTime) {
+  SYSTEMTIME time{};
+  time.wYear = 2026;
+  time.wMonth = 12;
+  time.wDay = 5;
+  time.wHour = 9;
+  time.wMinute = 3;
+  time.wSecond = 7;
+  time.wMilliseconds = 42;
+  sim::SetClock(1000, time);
+  AttachWith("EnableConsole=0\r\n");
+  Detach();
+  auto lines = LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "[2026-12-05 09:03:07.042] [INFO] Setting hooks...");
+}
+
+TEST_F(LoggingTest, LinesStartWithTheTagWhenTimestampsAreOff) {
+  AttachWith("EnableConsole=0\r\nIncludeTimestamps=0\r\nLoggingLevel=2\r\n");
+  LogError("broken %d", 7);
+  Detach();
+  auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "[INFO] Setting hooks...");
+  EXPECT_EQ(lines[1], "[ERROR] broken 7");
+}
+
+TEST_F(LoggingTest, CutsLongMessagesAt1023Characters) {
+  AttachWith("EnableConsole=0\r\nIncludeTimestamps=0\r\n");
+  std::string message(2000, 'x');
+  LogInfo("%s", message.c_str());
+  Detach();
+  std::string text = ReadFile("Tessaly.log");
+  EXPECT_NE(text.find("[INFO] " + std::string(1023, 'x') + "\n"), std::string::npos);
+  EXPECT_EQ(text.find(std::string(1024, 'x')), std::string::npos);
+}
+
+TEST_F(LoggingTest, KeepsLoggingToDebuggerAndConsoleWhenTheFileCannotBeCreated) {
+  AttachWith("IncludeTimestamps=0\r\nLogFilePath=no\\such\\folder\\run.log\r\n");
+  LogInfo("still here");
+  EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] still here"));
+  EXPECT_NE(sim::ConsoleText().find("[INFO] still here\n"), std::string::npos);
+  Detach();
+  EXPECT_FALSE(FileExists("no/such/folder/run.log"));
+}
+
+TEST_F(LoggingTest, TimerReportsOnEarlyReturnAndWritesItsLabelLiterally) {
+  AttachWith("EnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
+  auto work = [](bool leaveEarly) {
+    ScopedTimer timer("100%s done");
+    if (leaveEarly) return 1;
+    return 2;
+  };
+  EXPECT_EQ(work(true), 1);
+  Detach();
+  bool found = false;
+  for (const auto& line : LogLines()) found |= line.rfind("[DEBUG] [100%s done] took ", 0) == 0;
+  EXPECT_TRUE(found);
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#include "host_fixture.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "core/module_entry.h"
+#include "sim/host_kernel.h"
+
+namespace fs = std::filesystem;
+
+void HostFixture::SetUp() {
+  char buffer[4096];
+  previousDir = getcwd(buffer, sizeof(buffer)) ? buffer : ".";
+  std::string pattern = (fs::temp_directory_path() / "vantorix-XXXXXX").string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  ASSERT_NE(mkdtemp(name.data()), nullptr);
+  workDir = name.data();
+  ASSERT_EQ(chdir(workDir.c_str()), 0);
+  sim::ResetKernel();
+}
+
+void HostFixture::TearDown() {
+  if (attached) Detach();
+  sim::ResetKernel();
+  if (chdir(previousDir.c_str()) != 0) return;
+  std::error_code error;
+  fs::remove_all(workDir, error);
+}
+
+void HostFixture::WriteFile(const std::string& path, const std::string& content) {
+  fs::path target = sim::HostPath(path.c_str());
+  if (target.has_parent_path()) fs::create_directories(target.parent_path());
+  std::ofstream out(target, std::ios::binary);
+  out << content;
+}
+
+std::string HostFixture::ReadFile(const std::string& path) const {
+  std::ifstream in(sim::HostPath(path.c_str()), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool HostFixture::FileExists(const std::string& path) const { return fs::exists(sim::HostPath(path.c_str())); }
+
+void HostFixture::Attach() {
+  DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
+  attached = true;
+}
+
+void HostFixture::Detach() {
+  DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
+  attached = false;
+}
+
+std::vector<std::string> HostFixture::LogLines(const std::string& path) const {
+  std::vector<std::string> lines;
+  std::ifstream in(sim::HostPath(path.c_str()), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> HostFixture::DebuggerLines() const {
+  std::vector<std::string> lines;
+  for (std::string text : sim::DebuggerOutput()) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+std::string WithoutStamp(const std::string& line) {
+  static const std::regex stamp(R"(^\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3}\] )");
+  return std::regex_replace(line, stamp, "", std::regex_constants::format_first_only);
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& expected) {
+  for (const auto& line : lines) {
+    if (WithoutStamp(line) == expected) return true;
+  }
+  return false;
+}

@@ -1,0 +1,40 @@
+// A temporary working folder that plays the game's folder, and helpers to
+// load and unload the plug-in the way the process loader does.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class HostFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes a file under the working folder, creating its folders; the path
+  // may use backslashes as the game's paths do.
+  void WriteFile(const std::string& path, const std::string& content);
+  std::string ReadFile(const std::string& path) const;
+  bool FileExists(const std::string& path) const;
+
+  void Attach();
+  void Detach();
+
+  // Lines of the log file, without their newlines.
+  std::vector<std::string> LogLines(const std::string& path = "Tessaly.log") const;
+  // Every debugger output line, without its newline.
+  std::vector<std::string> DebuggerLines() const;
+
+  std::string workDir;
+
+ private:
+  std::string previousDir;
+  bool attached = false;
+};
+
+// Strips the "[YYYY-MM-DD hh:mm:ss.mmm] " stamp from a log line when present.
+std::string WithoutStamp(const std::string& line);
+
+// True when some line, stamp removed, equals the expected text.
+bool HasLine(const std::vector<std::string>& lines, const std::string& expected);
