@@ -131,7 +131,6 @@ DECLARE_INTERFACE(IUnknown) {
   STDMETHOD(QueryInterface)(THIS_ REFIID riid, void** ppvObj) PURE;
   STDMETHOD_(ULONG, AddRef)(THIS) PURE;
   STDMETHOD_(ULONG, Release)(THIS) PURE;
-  virtual ~IUnknown() = default;
 };
 typedef IUnknown* LPUNKNOWN;
 
