@@ -1,0 +1,237 @@
+#include "fx/effect_parser.h"
+
+namespace simfx {
+
+namespace {
+
+constexpr unsigned kMaxArrayElements = 65536;
+
+}  // namespace
+
+bool EffectParser::TakeModifiers(Modifiers& m) {
+  for (;;) {
+    const Token& t = cursor_.Peek();
+    if (t.kind != TokenKind::Identifier) return true;
+    const std::string& w = t.text;
+    if (w == "uniform")
+      m.isUniform = true;
+    else if (w == "static")
+      m.isStatic = true;
+    else if (w == "const")
+      m.isConst = true;
+    else if (w == "shared")
+      m.isShared = true;
+    else if (w == "extern")
+      m.isExtern = true;
+    else if (w == "row_major")
+      m.rowMajor = true;
+    else if (w == "column_major")
+      m.columnMajor = true;
+    else if (w != "volatile" && w != "inline" && w != "precise")
+      return true;
+    cursor_.Take();
+  }
+}
+
+bool EffectParser::TakeType(TypeSpec& spec) {
+  const Token& t = cursor_.Peek();
+  if (t.kind != TokenKind::Identifier) return false;
+  if ((t.text == "matrix" || t.text == "vector") && cursor_.Peek(1).IsPunct("<"))
+    return TakeTemplateType(spec);
+  auto alias = typeAliases_.find(t.text);
+  if (alias != typeAliases_.end()) {
+    spec = alias->second;
+  } else if (!LookupBuiltinType(t.text, spec)) {
+    return false;
+  }
+  cursor_.Take();
+  return true;
+}
+
+// vector<float, 3> and matrix<float, 4, 4>
+bool EffectParser::TakeTemplateType(TypeSpec& spec) {
+  bool isMatrix = cursor_.Take().text == "matrix";
+  cursor_.Take();
+  spec = TypeSpec();
+  if (!LookupScalarType(cursor_.Peek().text, spec.type) || cursor_.Peek().kind != TokenKind::Identifier)
+    return SyntaxError(diagnostics_, cursor_.Peek());
+  cursor_.Take();
+  unsigned sizes[2] = {1, 1};
+  for (unsigned i = 0; i < (isMatrix ? 2u : 1u); ++i) {
+    if (!Expect(",")) return false;
+    const Token& n = cursor_.Take();
+    if (n.kind != TokenKind::Number || n.text.size() != 1 || n.text[0] < '1' || n.text[0] > '4')
+      return SyntaxError(diagnostics_, n);
+    sizes[i] = static_cast<unsigned>(n.text[0] - '0');
+  }
+  if (!cursor_.TakeClosingAngle()) return SyntaxError(diagnostics_, cursor_.Peek());
+  if (isMatrix) {
+    spec.cls = ParamClass::MatrixColumns;
+    spec.rows = sizes[0];
+    spec.columns = sizes[1];
+  } else {
+    spec.cls = ParamClass::Vector;
+    spec.columns = sizes[0];
+  }
+  return true;
+}
+
+bool EffectParser::Declarators(const TypeSpec& spec, const Modifiers& modifiers) {
+  do {
+    if (!Declarator(spec, modifiers)) return false;
+  } while (cursor_.TakePunct(","));
+  return Expect(";");
+}
+
+// name [N]... [: SEMANTIC] [: register(...)] [< annotations >] [= initializer]
+bool EffectParser::Declarator(const TypeSpec& spec, const Modifiers& modifiers) {
+  const Token& nameToken = cursor_.Take();
+  if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
+  Variable v;
+  v.name = nameToken.text;
+  v.cls = spec.cls;
+  if (spec.IsMatrix())
+    v.cls = modifiers.rowMajor || (rowMajorByDefault_ && !modifiers.columnMajor) ? ParamClass::MatrixRows
+                                                                                 : ParamClass::MatrixColumns;
+  v.type = spec.type;
+  v.rows = spec.rows;
+  v.columns = spec.columns;
+  v.isShared = modifiers.isShared;
+  v.isStatic = modifiers.isStatic;
+  v.isConst = modifiers.isConst;
+  v.isUniform = modifiers.isUniform;
+  v.isExtern = modifiers.isExtern;
+  while (cursor_.PeekPunct("["))
+    if (!ArraySize(v.elements)) return false;
+  while (cursor_.TakePunct(":")) {
+    const Token& s = cursor_.Take();
+    if (s.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, s);
+    if (s.text == "register" || s.text == "packoffset") {
+      if (!cursor_.PeekPunct("(")) return SyntaxError(diagnostics_, cursor_.Peek());
+      if (!cursor_.SkipBalanced(diagnostics_)) return false;
+    } else {
+      v.semantic = s.text;
+    }
+  }
+  if (cursor_.PeekPunct("<") && !Annotations(v.annotations)) return false;
+  ClearValue(v);
+  if (!Initializer(v, spec)) return false;
+  for (const Variable& existing : effect_.parameters) {
+    if (existing.name == v.name) {
+      diagnostics_.Error(nameToken.pos, code::kRedefinition, "redefinition of '" + v.name + "'");
+      return false;
+    }
+  }
+  effect_.parameters.push_back(std::move(v));
+  return true;
+}
+
+bool EffectParser::ArraySize(unsigned& elements) {
+  cursor_.Take();
+  const Token& at = cursor_.Peek();
+  ConstValue size;
+  if (!ParseConstantExpression(
+          cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
+          diagnostics_, size))
+    return false;
+  if (size.isString || size.numbers.size() != 1 || !size.integral || size.numbers[0] < 1 ||
+      size.numbers[0] > kMaxArrayElements) {
+    diagnostics_.Error(at.pos, code::kConversion, "array dimensions must be literal positive integers");
+    return false;
+  }
+  unsigned n = static_cast<unsigned>(size.numbers[0]);
+  unsigned total = elements ? elements * n : n;
+  if (total > kMaxArrayElements) {
+    diagnostics_.Error(at.pos, code::kConversion, "array is too large");
+    return false;
+  }
+  elements = total;
+  return Expect("]");
+}
+
+// < type name = value; ... >
+bool EffectParser::Annotations(std::vector<Variable>& annotations) {
+  cursor_.Take();
+  while (!cursor_.TakeClosingAngle()) {
+    TypeSpec spec;
+    const Token& typeToken = cursor_.Peek();
+    if (!TakeType(spec) || !(spec.IsNumeric() || spec.type == ParamType::String) ||
+        spec.cls == ParamClass::Struct)
+      return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, typeToken);
+    const Token& nameToken = cursor_.Take();
+    if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
+    Variable a;
+    a.name = nameToken.text;
+    a.cls = spec.cls;
+    a.type = spec.type;
+    a.rows = spec.rows;
+    a.columns = spec.columns;
+    ClearValue(a);
+    if (cursor_.TakePunct("=")) {
+      const Token& at = cursor_.Peek();
+      ConstValue value;
+      if (!ParseInitializer(
+              cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
+              diagnostics_, value) ||
+          !StoreValue(value, at, diagnostics_, a))
+        return false;
+    }
+    if (!Expect(";")) return false;
+    annotations.push_back(std::move(a));
+  }
+  return true;
+}
+
+bool EffectParser::Initializer(Variable& v, const TypeSpec& spec) {
+  if (spec.IsSampler() && cursor_.PeekPunct("{")) return cursor_.SkipBalanced(diagnostics_);
+  if (!cursor_.TakePunct("=")) return true;
+  if (spec.IsNumeric() || spec.type == ParamType::String) {
+    const Token& at = cursor_.Peek();
+    ConstValue value;
+    return ParseInitializer(
+               cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
+               diagnostics_, value) &&
+           StoreValue(value, at, diagnostics_, v);
+  }
+  if (EqualsIgnoreCase(cursor_.Peek().text, "sampler_state") &&
+      cursor_.Peek().kind == TokenKind::Identifier) {
+    cursor_.Take();
+    if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
+    return cursor_.SkipBalanced(diagnostics_);
+  }
+  return SkipObjectInitializer();
+}
+
+// Shader objects ("compile ps_2_0 PS()", "asm { ... }") and struct values are not evaluated:
+// everything up to the ',' or ';' that ends the declarator is passed over.
+bool EffectParser::SkipObjectInitializer() {
+  bool any = false;
+  for (;;) {
+    const Token& t = cursor_.Peek();
+    if (t.kind == TokenKind::EndOfFile || (any && (t.IsPunct(",") || t.IsPunct(";"))))
+      return any ? true : SyntaxError(diagnostics_, t);
+    if (t.IsPunct(")") || t.IsPunct("}") || t.IsPunct("]") || (!any && (t.IsPunct(",") || t.IsPunct(";"))))
+      return SyntaxError(diagnostics_, t);
+    if (t.IsPunct("(") || t.IsPunct("{") || t.IsPunct("[")) {
+      if (!cursor_.SkipBalanced(diagnostics_)) return false;
+    } else {
+      cursor_.Take();
+    }
+    any = true;
+  }
+}
+
+bool EffectParser::LookupConstant(const std::string& name, ConstValue& value) const {
+  for (const Variable& p : effect_.parameters) {
+    if (p.name != name || p.elements != 0 || p.cls == ParamClass::Object || p.cls == ParamClass::Struct)
+      continue;
+    if (!(p.type == ParamType::Bool || p.type == ParamType::Int || p.type == ParamType::Float ||
+          p.type == ParamType::String))
+      continue;
+    value = LoadValue(p);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace simfx

@@ -1,0 +1,111 @@
+#include "fx/effect_parser.h"
+
+#include <utility>
+
+namespace simfx {
+
+bool ParseEffect(std::vector<Token> tokens, Diagnostics& diagnostics, Effect& effect) {
+  return EffectParser(std::move(tokens), diagnostics, effect).Parse();
+}
+
+EffectParser::EffectParser(std::vector<Token> tokens, Diagnostics& diagnostics, Effect& effect)
+    : cursor_(std::move(tokens)), diagnostics_(diagnostics), effect_(effect) {}
+
+bool EffectParser::Parse() {
+  while (!cursor_.AtEnd())
+    if (!GlobalItem()) return false;
+  return !diagnostics_.Failed();
+}
+
+bool EffectParser::Expect(const char* punct) {
+  if (cursor_.TakePunct(punct)) return true;
+  return SyntaxError(diagnostics_, cursor_.Peek());
+}
+
+bool EffectParser::GlobalItem() {
+  const Token& first = cursor_.Peek();
+  if (cursor_.TakePunct(";")) return true;
+  if (first.kind == TokenKind::Pragma) return Pragma(cursor_.Take());
+  if (IsTechniqueKeyword(first)) return TechniqueDefinition();
+  if (first.IsIdentifier("typedef")) return Typedef();
+  Modifiers modifiers;
+  if (!TakeModifiers(modifiers)) return false;
+  if (cursor_.Peek().IsIdentifier("struct")) return StructDefinition(modifiers);
+  TypeSpec spec;
+  bool isVoid = cursor_.Peek().IsIdentifier("void");
+  if (isVoid) {
+    cursor_.Take();
+  } else if (!TakeType(spec)) {
+    return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, cursor_.Peek());
+  }
+  if (cursor_.Peek().kind == TokenKind::Identifier && cursor_.Peek(1).IsPunct("("))
+    return FunctionRest(cursor_.Take());
+  if (isVoid) return SyntaxError(diagnostics_, cursor_.Peek());
+  return Declarators(spec, modifiers);
+}
+
+bool EffectParser::Pragma(const Token& pragma) {
+  if (pragma.text == "pack_matrix row_major") rowMajorByDefault_ = true;
+  if (pragma.text == "pack_matrix column_major") rowMajorByDefault_ = false;
+  return true;
+}
+
+// struct Name { members } [declarators] ;
+bool EffectParser::StructDefinition(const Modifiers& modifiers) {
+  cursor_.Take();
+  TypeSpec spec;
+  spec.cls = ParamClass::Struct;
+  spec.type = ParamType::Void;
+  if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = spec;
+  if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
+  if (!cursor_.SkipBalanced(diagnostics_)) return false;
+  if (cursor_.TakePunct(";")) return true;
+  return Declarators(spec, modifiers);
+}
+
+// typedef [const] type Name [, Name]* ;   or   typedef struct [Tag] { ... } Name ;
+bool EffectParser::Typedef() {
+  cursor_.Take();
+  TypeSpec spec;
+  if (cursor_.Peek().IsIdentifier("struct")) {
+    cursor_.Take();
+    spec.cls = ParamClass::Struct;
+    spec.type = ParamType::Void;
+    if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = spec;
+    if (cursor_.PeekPunct("{") && !cursor_.SkipBalanced(diagnostics_)) return false;
+  } else {
+    Modifiers ignored;
+    if (!TakeModifiers(ignored)) return false;
+    if (!TakeType(spec)) return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, cursor_.Peek());
+  }
+  do {
+    const Token& name = cursor_.Peek();
+    if (name.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, name);
+    typeAliases_[cursor_.Take().text] = spec;
+  } while (cursor_.TakePunct(","));
+  return Expect(";");
+}
+
+// After "type name": the parameter list, semantics, then a body or ';' for a prototype.
+bool EffectParser::FunctionRest(const Token& name) {
+  if (functionNames_.insert(name.text).second) effect_.functions.push_back({name.text});
+  if (!cursor_.SkipBalanced(diagnostics_) || !SkipSemantics()) return false;
+  if (cursor_.TakePunct(";")) return true;
+  if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
+  return cursor_.SkipBalanced(diagnostics_);
+}
+
+// ": SEMANTIC", ": register(c0)", ": packoffset(c1)", any number of them. Semantics of variables
+// are read by Declarator; here they are only skipped.
+bool EffectParser::SkipSemantics() {
+  while (cursor_.TakePunct(":")) {
+    const Token& t = cursor_.Take();
+    if (t.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, t);
+    if ((t.text == "register" || t.text == "packoffset") && cursor_.PeekPunct("(") &&
+        !cursor_.SkipBalanced(diagnostics_))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace simfx

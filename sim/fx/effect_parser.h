@@ -1,0 +1,67 @@
+// Parses the declaration part of a preprocessed effect: parameters with their annotations and
+// defaults, techniques and passes. Structs, typedefs and function bodies are skipped.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fx/constant_value.h"
+#include "fx/diagnostics.h"
+#include "fx/fx_model.h"
+#include "fx/token_cursor.h"
+#include "fx/type_names.h"
+
+namespace simfx {
+
+bool ParseEffect(std::vector<Token> tokens, Diagnostics& diagnostics, Effect& effect);
+
+class EffectParser {
+ public:
+  EffectParser(std::vector<Token> tokens, Diagnostics& diagnostics, Effect& effect);
+  bool Parse();
+
+ private:
+  struct Modifiers {
+    bool isShared = false, isStatic = false, isConst = false, isUniform = false, isExtern = false;
+    bool rowMajor = false, columnMajor = false;
+  };
+
+  // effect_parser.cpp: global scope, structs, typedefs, functions.
+  bool GlobalItem();
+  bool Pragma(const Token& pragma);
+  bool StructDefinition(const Modifiers& modifiers);
+  bool Typedef();
+  bool FunctionRest(const Token& name);
+  bool SkipSemantics();
+  bool Expect(const char* punct);
+
+  // declaration_parser.cpp: types, declarators, annotations, initializers.
+  bool TakeModifiers(Modifiers& modifiers);
+  bool TakeType(TypeSpec& spec);
+  bool TakeTemplateType(TypeSpec& spec);
+  bool Declarators(const TypeSpec& spec, const Modifiers& modifiers);
+  bool Declarator(const TypeSpec& spec, const Modifiers& modifiers);
+  bool ArraySize(unsigned& elements);
+  bool Annotations(std::vector<Variable>& annotations);
+  bool Initializer(Variable& variable, const TypeSpec& spec);
+  bool SkipObjectInitializer();
+  bool LookupConstant(const std::string& name, ConstValue& value) const;
+
+  // technique_parser.cpp
+  bool TechniqueDefinition();
+  bool PassDefinition(Technique& technique);
+  std::string OptionalName();
+
+  TokenCursor cursor_;
+  Diagnostics& diagnostics_;
+  Effect& effect_;
+  std::map<std::string, TypeSpec> typeAliases_;  // typedef names and struct names
+  std::set<std::string> functionNames_;
+  bool rowMajorByDefault_ = false;
+};
+
+bool IsTechniqueKeyword(const Token& token);
+
+}  // namespace simfx

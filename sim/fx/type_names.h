@@ -1,0 +1,38 @@
+// The HLSL type keywords that effect parameters and annotations are declared with.
+#pragma once
+
+#include <string>
+
+#include "fx/fx_model.h"
+
+namespace simfx {
+
+struct TypeSpec {
+  ParamClass cls = ParamClass::Scalar;
+  ParamType type = ParamType::Float;
+  unsigned rows = 1;
+  unsigned columns = 1;
+
+  bool IsNumeric() const {
+    return type == ParamType::Bool || type == ParamType::Int || type == ParamType::Float;
+  }
+  bool IsMatrix() const { return cls == ParamClass::MatrixRows || cls == ParamClass::MatrixColumns; }
+  bool IsSampler() const { return type >= ParamType::Sampler && type <= ParamType::SamplerCube; }
+  unsigned Components() const { return rows * columns; }
+};
+
+// Scalar, vector, matrix, string and object keywords ("float3", "int2x2", "matrix", "Texture2D",
+// "samplerCUBE", "PixelShader" ...). Matrices come back as MatrixColumns. Object keywords match
+// regardless of case, as the effect compiler accepts them.
+bool LookupBuiltinType(const std::string& name, TypeSpec& spec);
+
+// The scalar keywords allowed inside vector<...> and matrix<...>.
+bool LookupScalarType(const std::string& name, ParamType& type);
+
+// "float4", "int", "bool3x3", "string", "texture2D": a type as messages show it.
+std::string TypeName(const TypeSpec& spec);
+
+// Equality ignoring ASCII case.
+bool EqualsIgnoreCase(const std::string& a, const char* b);
+
+}  // namespace simfx
