@@ -1,0 +1,1375 @@
+// Simulated Direct3D 9 declarations for the Linux build: the types,
+// constants and interfaces of the Direct3D 9 API with the names, method order
+// and signatures that code written against the Windows SDK expects. Virtual
+// method order is binding: callers reach methods through vtable slots.
+#pragma once
+
+#include "sim/win32.h"
+
+#ifndef MAKEFOURCC
+#define MAKEFOURCC(ch0, ch1, ch2, ch3) \
+  ((DWORD)(BYTE)(ch0) | ((DWORD)(BYTE)(ch1) << 8) | ((DWORD)(BYTE)(ch2) << 16) | ((DWORD)(BYTE)(ch3) << 24))
+#endif
+
+#define D3D_SDK_VERSION 32
+#define D3DADAPTER_DEFAULT 0
+
+// ---------------------------------------------------------------------------
+// Result codes
+// ---------------------------------------------------------------------------
+#define _FACD3D 0x876
+#define MAKE_D3DHRESULT(code) MAKE_HRESULT(1, _FACD3D, code)
+#define MAKE_D3DSTATUS(code) MAKE_HRESULT(0, _FACD3D, code)
+
+#define D3D_OK S_OK
+#define D3DERR_WRONGTEXTUREFORMAT MAKE_D3DHRESULT(2072)
+#define D3DERR_UNSUPPORTEDCOLOROPERATION MAKE_D3DHRESULT(2073)
+#define D3DERR_UNSUPPORTEDCOLORARG MAKE_D3DHRESULT(2074)
+#define D3DERR_UNSUPPORTEDALPHAOPERATION MAKE_D3DHRESULT(2075)
+#define D3DERR_UNSUPPORTEDALPHAARG MAKE_D3DHRESULT(2076)
+#define D3DERR_TOOMANYOPERATIONS MAKE_D3DHRESULT(2077)
+#define D3DERR_CONFLICTINGTEXTUREFILTER MAKE_D3DHRESULT(2078)
+#define D3DERR_UNSUPPORTEDFACTORVALUE MAKE_D3DHRESULT(2079)
+#define D3DERR_CONFLICTINGRENDERSTATE MAKE_D3DHRESULT(2081)
+#define D3DERR_UNSUPPORTEDTEXTUREFILTER MAKE_D3DHRESULT(2082)
+#define D3DERR_CONFLICTINGTEXTUREPALETTE MAKE_D3DHRESULT(2086)
+#define D3DERR_DRIVERINTERNALERROR MAKE_D3DHRESULT(2087)
+#define D3DERR_NOTFOUND MAKE_D3DHRESULT(2150)
+#define D3DERR_MOREDATA MAKE_D3DHRESULT(2151)
+#define D3DERR_DEVICELOST MAKE_D3DHRESULT(2152)
+#define D3DERR_DEVICENOTRESET MAKE_D3DHRESULT(2153)
+#define D3DERR_NOTAVAILABLE MAKE_D3DHRESULT(2154)
+#define D3DERR_OUTOFVIDEOMEMORY MAKE_D3DHRESULT(380)
+#define D3DERR_INVALIDDEVICE MAKE_D3DHRESULT(2155)
+#define D3DERR_INVALIDCALL MAKE_D3DHRESULT(2156)
+#define D3DERR_DRIVERINVALIDCALL MAKE_D3DHRESULT(2157)
+#define D3DERR_WASSTILLDRAWING MAKE_D3DHRESULT(540)
+#define D3DOK_NOAUTOGEN MAKE_D3DSTATUS(2159)
+
+// ---------------------------------------------------------------------------
+// GDI types that Direct3D 9 signatures use
+// ---------------------------------------------------------------------------
+typedef struct tagPALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+} PALETTEENTRY;
+
+typedef struct _RGNDATAHEADER {
+  DWORD dwSize;
+  DWORD iType;
+  DWORD nCount;
+  DWORD nRgnSize;
+  RECT rcBound;
+} RGNDATAHEADER;
+
+typedef struct _RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];
+} RGNDATA;
+
+// ---------------------------------------------------------------------------
+// Basic types
+// ---------------------------------------------------------------------------
+typedef DWORD D3DCOLOR;
+#define D3DCOLOR_ARGB(a, r, g, b) \
+  ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
+#define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
+#define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
+#define D3DCOLOR_COLORVALUE(r, g, b, a) \
+  D3DCOLOR_RGBA((DWORD)((r)*255.f), (DWORD)((g)*255.f), (DWORD)((b)*255.f), (DWORD)((a)*255.f))
+
+typedef struct _D3DVECTOR {
+  float x;
+  float y;
+  float z;
+} D3DVECTOR;
+
+typedef struct _D3DCOLORVALUE {
+  float r;
+  float g;
+  float b;
+  float a;
+} D3DCOLORVALUE;
+
+typedef struct _D3DRECT {
+  LONG x1;
+  LONG y1;
+  LONG x2;
+  LONG y2;
+} D3DRECT;
+
+typedef struct _D3DMATRIX {
+  union {
+    struct {
+      float _11, _12, _13, _14;
+      float _21, _22, _23, _24;
+      float _31, _32, _33, _34;
+      float _41, _42, _43, _44;
+    };
+    float m[4][4];
+  };
+} D3DMATRIX;
+
+typedef struct _D3DVIEWPORT9 {
+  DWORD X;
+  DWORD Y;
+  DWORD Width;
+  DWORD Height;
+  float MinZ;
+  float MaxZ;
+} D3DVIEWPORT9;
+
+typedef struct _D3DMATERIAL9 {
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Ambient;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Emissive;
+  float Power;
+} D3DMATERIAL9;
+
+typedef enum _D3DLIGHTTYPE {
+  D3DLIGHT_POINT = 1,
+  D3DLIGHT_SPOT = 2,
+  D3DLIGHT_DIRECTIONAL = 3,
+  D3DLIGHT_FORCE_DWORD = 0x7fffffff
+} D3DLIGHTTYPE;
+
+typedef struct _D3DLIGHT9 {
+  D3DLIGHTTYPE Type;
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Ambient;
+  D3DVECTOR Position;
+  D3DVECTOR Direction;
+  float Range;
+  float Falloff;
+  float Attenuation0;
+  float Attenuation1;
+  float Attenuation2;
+  float Theta;
+  float Phi;
+} D3DLIGHT9;
+
+typedef struct _D3DCLIPSTATUS9 {
+  DWORD ClipUnion;
+  DWORD ClipIntersection;
+} D3DCLIPSTATUS9;
+
+typedef struct _D3DRASTER_STATUS {
+  BOOL InVBlank;
+  UINT ScanLine;
+} D3DRASTER_STATUS;
+
+typedef struct _D3DGAMMARAMP {
+  WORD red[256];
+  WORD green[256];
+  WORD blue[256];
+} D3DGAMMARAMP;
+
+typedef struct _D3DLOCKED_RECT {
+  INT Pitch;
+  void* pBits;
+} D3DLOCKED_RECT;
+
+typedef struct _D3DBOX {
+  UINT Left;
+  UINT Top;
+  UINT Right;
+  UINT Bottom;
+  UINT Front;
+  UINT Back;
+} D3DBOX;
+
+typedef struct _D3DLOCKED_BOX {
+  INT RowPitch;
+  INT SlicePitch;
+  void* pBits;
+} D3DLOCKED_BOX;
+
+// ---------------------------------------------------------------------------
+// Enumerations
+// ---------------------------------------------------------------------------
+typedef enum _D3DFORMAT {
+  D3DFMT_UNKNOWN = 0,
+  D3DFMT_R8G8B8 = 20,
+  D3DFMT_A8R8G8B8 = 21,
+  D3DFMT_X8R8G8B8 = 22,
+  D3DFMT_R5G6B5 = 23,
+  D3DFMT_X1R5G5B5 = 24,
+  D3DFMT_A1R5G5B5 = 25,
+  D3DFMT_A4R4G4B4 = 26,
+  D3DFMT_R3G3B2 = 27,
+  D3DFMT_A8 = 28,
+  D3DFMT_A8R3G3B2 = 29,
+  D3DFMT_X4R4G4B4 = 30,
+  D3DFMT_A2B10G10R10 = 31,
+  D3DFMT_A8B8G8R8 = 32,
+  D3DFMT_X8B8G8R8 = 33,
+  D3DFMT_G16R16 = 34,
+  D3DFMT_A2R10G10B10 = 35,
+  D3DFMT_A16B16G16R16 = 36,
+  D3DFMT_A8P8 = 40,
+  D3DFMT_P8 = 41,
+  D3DFMT_L8 = 50,
+  D3DFMT_A8L8 = 51,
+  D3DFMT_A4L4 = 52,
+  D3DFMT_V8U8 = 60,
+  D3DFMT_L6V5U5 = 61,
+  D3DFMT_X8L8V8U8 = 62,
+  D3DFMT_Q8W8V8U8 = 63,
+  D3DFMT_V16U16 = 64,
+  D3DFMT_A2W10V10U10 = 67,
+  D3DFMT_UYVY = MAKEFOURCC('U', 'Y', 'V', 'Y'),
+  D3DFMT_R8G8_B8G8 = MAKEFOURCC('R', 'G', 'B', 'G'),
+  D3DFMT_YUY2 = MAKEFOURCC('Y', 'U', 'Y', '2'),
+  D3DFMT_G8R8_G8B8 = MAKEFOURCC('G', 'R', 'G', 'B'),
+  D3DFMT_DXT1 = MAKEFOURCC('D', 'X', 'T', '1'),
+  D3DFMT_DXT2 = MAKEFOURCC('D', 'X', 'T', '2'),
+  D3DFMT_DXT3 = MAKEFOURCC('D', 'X', 'T', '3'),
+  D3DFMT_DXT4 = MAKEFOURCC('D', 'X', 'T', '4'),
+  D3DFMT_DXT5 = MAKEFOURCC('D', 'X', 'T', '5'),
+  D3DFMT_D16_LOCKABLE = 70,
+  D3DFMT_D32 = 71,
+  D3DFMT_D15S1 = 73,
+  D3DFMT_D24S8 = 75,
+  D3DFMT_D24X8 = 77,
+  D3DFMT_D24X4S4 = 79,
+  D3DFMT_D16 = 80,
+  D3DFMT_L16 = 81,
+  D3DFMT_D32F_LOCKABLE = 82,
+  D3DFMT_D24FS8 = 83,
+  D3DFMT_VERTEXDATA = 100,
+  D3DFMT_INDEX16 = 101,
+  D3DFMT_INDEX32 = 102,
+  D3DFMT_Q16W16V16U16 = 110,
+  D3DFMT_MULTI2_ARGB8 = MAKEFOURCC('M', 'E', 'T', '1'),
+  D3DFMT_R16F = 111,
+  D3DFMT_G16R16F = 112,
+  D3DFMT_A16B16G16R16F = 113,
+  D3DFMT_R32F = 114,
+  D3DFMT_G32R32F = 115,
+  D3DFMT_A32B32G32R32F = 116,
+  D3DFMT_CxV8U8 = 117,
+  D3DFMT_FORCE_DWORD = 0x7fffffff
+} D3DFORMAT;
+
+typedef enum _D3DPOOL {
+  D3DPOOL_DEFAULT = 0,
+  D3DPOOL_MANAGED = 1,
+  D3DPOOL_SYSTEMMEM = 2,
+  D3DPOOL_SCRATCH = 3,
+  D3DPOOL_FORCE_DWORD = 0x7fffffff
+} D3DPOOL;
+
+typedef enum _D3DRESOURCETYPE {
+  D3DRTYPE_SURFACE = 1,
+  D3DRTYPE_VOLUME = 2,
+  D3DRTYPE_TEXTURE = 3,
+  D3DRTYPE_VOLUMETEXTURE = 4,
+  D3DRTYPE_CUBETEXTURE = 5,
+  D3DRTYPE_VERTEXBUFFER = 6,
+  D3DRTYPE_INDEXBUFFER = 7,
+  D3DRTYPE_FORCE_DWORD = 0x7fffffff
+} D3DRESOURCETYPE;
+
+typedef enum _D3DMULTISAMPLE_TYPE {
+  D3DMULTISAMPLE_NONE = 0,
+  D3DMULTISAMPLE_NONMASKABLE = 1,
+  D3DMULTISAMPLE_2_SAMPLES = 2,
+  D3DMULTISAMPLE_3_SAMPLES = 3,
+  D3DMULTISAMPLE_4_SAMPLES = 4,
+  D3DMULTISAMPLE_5_SAMPLES = 5,
+  D3DMULTISAMPLE_6_SAMPLES = 6,
+  D3DMULTISAMPLE_7_SAMPLES = 7,
+  D3DMULTISAMPLE_8_SAMPLES = 8,
+  D3DMULTISAMPLE_9_SAMPLES = 9,
+  D3DMULTISAMPLE_10_SAMPLES = 10,
+  D3DMULTISAMPLE_11_SAMPLES = 11,
+  D3DMULTISAMPLE_12_SAMPLES = 12,
+  D3DMULTISAMPLE_13_SAMPLES = 13,
+  D3DMULTISAMPLE_14_SAMPLES = 14,
+  D3DMULTISAMPLE_15_SAMPLES = 15,
+  D3DMULTISAMPLE_16_SAMPLES = 16,
+  D3DMULTISAMPLE_FORCE_DWORD = 0x7fffffff
+} D3DMULTISAMPLE_TYPE;
+
+typedef enum _D3DSWAPEFFECT {
+  D3DSWAPEFFECT_DISCARD = 1,
+  D3DSWAPEFFECT_FLIP = 2,
+  D3DSWAPEFFECT_COPY = 3,
+  D3DSWAPEFFECT_FORCE_DWORD = 0x7fffffff
+} D3DSWAPEFFECT;
+
+typedef enum _D3DDEVTYPE {
+  D3DDEVTYPE_HAL = 1,
+  D3DDEVTYPE_REF = 2,
+  D3DDEVTYPE_SW = 3,
+  D3DDEVTYPE_NULLREF = 4,
+  D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
+} D3DDEVTYPE;
+
+typedef enum _D3DBACKBUFFER_TYPE {
+  D3DBACKBUFFER_TYPE_MONO = 0,
+  D3DBACKBUFFER_TYPE_LEFT = 1,
+  D3DBACKBUFFER_TYPE_RIGHT = 2,
+  D3DBACKBUFFER_TYPE_FORCE_DWORD = 0x7fffffff
+} D3DBACKBUFFER_TYPE;
+
+typedef enum _D3DPRIMITIVETYPE {
+  D3DPT_POINTLIST = 1,
+  D3DPT_LINELIST = 2,
+  D3DPT_LINESTRIP = 3,
+  D3DPT_TRIANGLELIST = 4,
+  D3DPT_TRIANGLESTRIP = 5,
+  D3DPT_TRIANGLEFAN = 6,
+  D3DPT_FORCE_DWORD = 0x7fffffff
+} D3DPRIMITIVETYPE;
+
+typedef enum _D3DTRANSFORMSTATETYPE {
+  D3DTS_VIEW = 2,
+  D3DTS_PROJECTION = 3,
+  D3DTS_TEXTURE0 = 16,
+  D3DTS_TEXTURE1 = 17,
+  D3DTS_TEXTURE2 = 18,
+  D3DTS_TEXTURE3 = 19,
+  D3DTS_TEXTURE4 = 20,
+  D3DTS_TEXTURE5 = 21,
+  D3DTS_TEXTURE6 = 22,
+  D3DTS_TEXTURE7 = 23,
+  D3DTS_FORCE_DWORD = 0x7fffffff
+} D3DTRANSFORMSTATETYPE;
+
+#define D3DTS_WORLDMATRIX(index) (D3DTRANSFORMSTATETYPE)((index) + 256)
+#define D3DTS_WORLD D3DTS_WORLDMATRIX(0)
+#define D3DTS_WORLD1 D3DTS_WORLDMATRIX(1)
+#define D3DTS_WORLD2 D3DTS_WORLDMATRIX(2)
+#define D3DTS_WORLD3 D3DTS_WORLDMATRIX(3)
+
+typedef enum _D3DRENDERSTATETYPE {
+  D3DRS_ZENABLE = 7,
+  D3DRS_FILLMODE = 8,
+  D3DRS_SHADEMODE = 9,
+  D3DRS_ZWRITEENABLE = 14,
+  D3DRS_ALPHATESTENABLE = 15,
+  D3DRS_LASTPIXEL = 16,
+  D3DRS_SRCBLEND = 19,
+  D3DRS_DESTBLEND = 20,
+  D3DRS_CULLMODE = 22,
+  D3DRS_ZFUNC = 23,
+  D3DRS_ALPHAREF = 24,
+  D3DRS_ALPHAFUNC = 25,
+  D3DRS_DITHERENABLE = 26,
+  D3DRS_ALPHABLENDENABLE = 27,
+  D3DRS_FOGENABLE = 28,
+  D3DRS_SPECULARENABLE = 29,
+  D3DRS_FOGCOLOR = 34,
+  D3DRS_FOGTABLEMODE = 35,
+  D3DRS_FOGSTART = 36,
+  D3DRS_FOGEND = 37,
+  D3DRS_FOGDENSITY = 38,
+  D3DRS_RANGEFOGENABLE = 48,
+  D3DRS_STENCILENABLE = 52,
+  D3DRS_STENCILFAIL = 53,
+  D3DRS_STENCILZFAIL = 54,
+  D3DRS_STENCILPASS = 55,
+  D3DRS_STENCILFUNC = 56,
+  D3DRS_STENCILREF = 57,
+  D3DRS_STENCILMASK = 58,
+  D3DRS_STENCILWRITEMASK = 59,
+  D3DRS_TEXTUREFACTOR = 60,
+  D3DRS_WRAP0 = 128,
+  D3DRS_WRAP1 = 129,
+  D3DRS_WRAP2 = 130,
+  D3DRS_WRAP3 = 131,
+  D3DRS_WRAP4 = 132,
+  D3DRS_WRAP5 = 133,
+  D3DRS_WRAP6 = 134,
+  D3DRS_WRAP7 = 135,
+  D3DRS_CLIPPING = 136,
+  D3DRS_LIGHTING = 137,
+  D3DRS_AMBIENT = 139,
+  D3DRS_FOGVERTEXMODE = 140,
+  D3DRS_COLORVERTEX = 141,
+  D3DRS_LOCALVIEWER = 142,
+  D3DRS_NORMALIZENORMALS = 143,
+  D3DRS_DIFFUSEMATERIALSOURCE = 145,
+  D3DRS_SPECULARMATERIALSOURCE = 146,
+  D3DRS_AMBIENTMATERIALSOURCE = 147,
+  D3DRS_EMISSIVEMATERIALSOURCE = 148,
+  D3DRS_VERTEXBLEND = 151,
+  D3DRS_CLIPPLANEENABLE = 152,
+  D3DRS_POINTSIZE = 154,
+  D3DRS_POINTSIZE_MIN = 155,
+  D3DRS_POINTSPRITEENABLE = 156,
+  D3DRS_POINTSCALEENABLE = 157,
+  D3DRS_POINTSCALE_A = 158,
+  D3DRS_POINTSCALE_B = 159,
+  D3DRS_POINTSCALE_C = 160,
+  D3DRS_MULTISAMPLEANTIALIAS = 161,
+  D3DRS_MULTISAMPLEMASK = 162,
+  D3DRS_PATCHEDGESTYLE = 163,
+  D3DRS_DEBUGMONITORTOKEN = 165,
+  D3DRS_POINTSIZE_MAX = 166,
+  D3DRS_INDEXEDVERTEXBLENDENABLE = 167,
+  D3DRS_COLORWRITEENABLE = 168,
+  D3DRS_TWEENFACTOR = 170,
+  D3DRS_BLENDOP = 171,
+  D3DRS_POSITIONDEGREE = 172,
+  D3DRS_NORMALDEGREE = 173,
+  D3DRS_SCISSORTESTENABLE = 174,
+  D3DRS_SLOPESCALEDEPTHBIAS = 175,
+  D3DRS_ANTIALIASEDLINEENABLE = 176,
+  D3DRS_MINTESSELLATIONLEVEL = 178,
+  D3DRS_MAXTESSELLATIONLEVEL = 179,
+  D3DRS_ADAPTIVETESS_X = 180,
+  D3DRS_ADAPTIVETESS_Y = 181,
+  D3DRS_ADAPTIVETESS_Z = 182,
+  D3DRS_ADAPTIVETESS_W = 183,
+  D3DRS_ENABLEADAPTIVETESSELLATION = 184,
+  D3DRS_TWOSIDEDSTENCILMODE = 185,
+  D3DRS_CCW_STENCILFAIL = 186,
+  D3DRS_CCW_STENCILZFAIL = 187,
+  D3DRS_CCW_STENCILPASS = 188,
+  D3DRS_CCW_STENCILFUNC = 189,
+  D3DRS_COLORWRITEENABLE1 = 190,
+  D3DRS_COLORWRITEENABLE2 = 191,
+  D3DRS_COLORWRITEENABLE3 = 192,
+  D3DRS_BLENDFACTOR = 193,
+  D3DRS_SRGBWRITEENABLE = 194,
+  D3DRS_DEPTHBIAS = 195,
+  D3DRS_WRAP8 = 198,
+  D3DRS_WRAP9 = 199,
+  D3DRS_WRAP10 = 200,
+  D3DRS_WRAP11 = 201,
+  D3DRS_WRAP12 = 202,
+  D3DRS_WRAP13 = 203,
+  D3DRS_WRAP14 = 204,
+  D3DRS_WRAP15 = 205,
+  D3DRS_SEPARATEALPHABLENDENABLE = 206,
+  D3DRS_SRCBLENDALPHA = 207,
+  D3DRS_DESTBLENDALPHA = 208,
+  D3DRS_BLENDOPALPHA = 209,
+  D3DRS_FORCE_DWORD = 0x7fffffff
+} D3DRENDERSTATETYPE;
+
+typedef enum _D3DZBUFFERTYPE {
+  D3DZB_FALSE = 0,
+  D3DZB_TRUE = 1,
+  D3DZB_USEW = 2,
+  D3DZB_FORCE_DWORD = 0x7fffffff
+} D3DZBUFFERTYPE;
+
+typedef enum _D3DFILLMODE {
+  D3DFILL_POINT = 1,
+  D3DFILL_WIREFRAME = 2,
+  D3DFILL_SOLID = 3,
+  D3DFILL_FORCE_DWORD = 0x7fffffff
+} D3DFILLMODE;
+
+typedef enum _D3DSHADEMODE {
+  D3DSHADE_FLAT = 1,
+  D3DSHADE_GOURAUD = 2,
+  D3DSHADE_PHONG = 3,
+  D3DSHADE_FORCE_DWORD = 0x7fffffff
+} D3DSHADEMODE;
+
+typedef enum _D3DBLEND {
+  D3DBLEND_ZERO = 1,
+  D3DBLEND_ONE = 2,
+  D3DBLEND_SRCCOLOR = 3,
+  D3DBLEND_INVSRCCOLOR = 4,
+  D3DBLEND_SRCALPHA = 5,
+  D3DBLEND_INVSRCALPHA = 6,
+  D3DBLEND_DESTALPHA = 7,
+  D3DBLEND_INVDESTALPHA = 8,
+  D3DBLEND_DESTCOLOR = 9,
+  D3DBLEND_INVDESTCOLOR = 10,
+  D3DBLEND_SRCALPHASAT = 11,
+  D3DBLEND_BOTHSRCALPHA = 12,
+  D3DBLEND_BOTHINVSRCALPHA = 13,
+  D3DBLEND_BLENDFACTOR = 14,
+  D3DBLEND_INVBLENDFACTOR = 15,
+  D3DBLEND_FORCE_DWORD = 0x7fffffff
+} D3DBLEND;
+
+typedef enum _D3DBLENDOP {
+  D3DBLENDOP_ADD = 1,
+  D3DBLENDOP_SUBTRACT = 2,
+  D3DBLENDOP_REVSUBTRACT = 3,
+  D3DBLENDOP_MIN = 4,
+  D3DBLENDOP_MAX = 5,
+  D3DBLENDOP_FORCE_DWORD = 0x7fffffff
+} D3DBLENDOP;
+
+typedef enum _D3DCULL {
+  D3DCULL_NONE = 1,
+  D3DCULL_CW = 2,
+  D3DCULL_CCW = 3,
+  D3DCULL_FORCE_DWORD = 0x7fffffff
+} D3DCULL;
+
+typedef enum _D3DCMPFUNC {
+  D3DCMP_NEVER = 1,
+  D3DCMP_LESS = 2,
+  D3DCMP_EQUAL = 3,
+  D3DCMP_LESSEQUAL = 4,
+  D3DCMP_GREATER = 5,
+  D3DCMP_NOTEQUAL = 6,
+  D3DCMP_GREATEREQUAL = 7,
+  D3DCMP_ALWAYS = 8,
+  D3DCMP_FORCE_DWORD = 0x7fffffff
+} D3DCMPFUNC;
+
+typedef enum _D3DFOGMODE {
+  D3DFOG_NONE = 0,
+  D3DFOG_EXP = 1,
+  D3DFOG_EXP2 = 2,
+  D3DFOG_LINEAR = 3,
+  D3DFOG_FORCE_DWORD = 0x7fffffff
+} D3DFOGMODE;
+
+typedef enum _D3DTEXTURESTAGESTATETYPE {
+  D3DTSS_COLOROP = 1,
+  D3DTSS_COLORARG1 = 2,
+  D3DTSS_COLORARG2 = 3,
+  D3DTSS_ALPHAOP = 4,
+  D3DTSS_ALPHAARG1 = 5,
+  D3DTSS_ALPHAARG2 = 6,
+  D3DTSS_BUMPENVMAT00 = 7,
+  D3DTSS_BUMPENVMAT01 = 8,
+  D3DTSS_BUMPENVMAT10 = 9,
+  D3DTSS_BUMPENVMAT11 = 10,
+  D3DTSS_TEXCOORDINDEX = 11,
+  D3DTSS_BUMPENVLSCALE = 22,
+  D3DTSS_BUMPENVLOFFSET = 23,
+  D3DTSS_TEXTURETRANSFORMFLAGS = 24,
+  D3DTSS_COLORARG0 = 26,
+  D3DTSS_ALPHAARG0 = 27,
+  D3DTSS_RESULTARG = 28,
+  D3DTSS_CONSTANT = 32,
+  D3DTSS_FORCE_DWORD = 0x7fffffff
+} D3DTEXTURESTAGESTATETYPE;
+
+typedef enum _D3DTEXTUREOP {
+  D3DTOP_DISABLE = 1,
+  D3DTOP_SELECTARG1 = 2,
+  D3DTOP_SELECTARG2 = 3,
+  D3DTOP_MODULATE = 4,
+  D3DTOP_MODULATE2X = 5,
+  D3DTOP_MODULATE4X = 6,
+  D3DTOP_ADD = 7,
+  D3DTOP_ADDSIGNED = 8,
+  D3DTOP_ADDSIGNED2X = 9,
+  D3DTOP_SUBTRACT = 10,
+  D3DTOP_ADDSMOOTH = 11,
+  D3DTOP_BLENDDIFFUSEALPHA = 12,
+  D3DTOP_BLENDTEXTUREALPHA = 13,
+  D3DTOP_BLENDFACTORALPHA = 14,
+  D3DTOP_BLENDTEXTUREALPHAPM = 15,
+  D3DTOP_BLENDCURRENTALPHA = 16,
+  D3DTOP_PREMODULATE = 17,
+  D3DTOP_MODULATEALPHA_ADDCOLOR = 18,
+  D3DTOP_MODULATECOLOR_ADDALPHA = 19,
+  D3DTOP_MODULATEINVALPHA_ADDCOLOR = 20,
+  D3DTOP_MODULATEINVCOLOR_ADDALPHA = 21,
+  D3DTOP_BUMPENVMAP = 22,
+  D3DTOP_BUMPENVMAPLUMINANCE = 23,
+  D3DTOP_DOTPRODUCT3 = 24,
+  D3DTOP_MULTIPLYADD = 25,
+  D3DTOP_LERP = 26,
+  D3DTOP_FORCE_DWORD = 0x7fffffff
+} D3DTEXTUREOP;
+
+#define D3DTA_SELECTMASK 0x0000000f
+#define D3DTA_DIFFUSE 0x00000000
+#define D3DTA_CURRENT 0x00000001
+#define D3DTA_TEXTURE 0x00000002
+#define D3DTA_TFACTOR 0x00000003
+#define D3DTA_SPECULAR 0x00000004
+#define D3DTA_TEMP 0x00000005
+#define D3DTA_CONSTANT 0x00000006
+#define D3DTA_COMPLEMENT 0x00000010
+#define D3DTA_ALPHAREPLICATE 0x00000020
+
+typedef enum _D3DTEXTURETRANSFORMFLAGS {
+  D3DTTFF_DISABLE = 0,
+  D3DTTFF_COUNT1 = 1,
+  D3DTTFF_COUNT2 = 2,
+  D3DTTFF_COUNT3 = 3,
+  D3DTTFF_COUNT4 = 4,
+  D3DTTFF_PROJECTED = 256,
+  D3DTTFF_FORCE_DWORD = 0x7fffffff
+} D3DTEXTURETRANSFORMFLAGS;
+
+typedef enum _D3DSAMPLERSTATETYPE {
+  D3DSAMP_ADDRESSU = 1,
+  D3DSAMP_ADDRESSV = 2,
+  D3DSAMP_ADDRESSW = 3,
+  D3DSAMP_BORDERCOLOR = 4,
+  D3DSAMP_MAGFILTER = 5,
+  D3DSAMP_MINFILTER = 6,
+  D3DSAMP_MIPFILTER = 7,
+  D3DSAMP_MIPMAPLODBIAS = 8,
+  D3DSAMP_MAXMIPLEVEL = 9,
+  D3DSAMP_MAXANISOTROPY = 10,
+  D3DSAMP_SRGBTEXTURE = 11,
+  D3DSAMP_ELEMENTINDEX = 12,
+  D3DSAMP_DMAPOFFSET = 13,
+  D3DSAMP_FORCE_DWORD = 0x7fffffff
+} D3DSAMPLERSTATETYPE;
+
+typedef enum _D3DTEXTUREFILTERTYPE {
+  D3DTEXF_NONE = 0,
+  D3DTEXF_POINT = 1,
+  D3DTEXF_LINEAR = 2,
+  D3DTEXF_ANISOTROPIC = 3,
+  D3DTEXF_PYRAMIDALQUAD = 6,
+  D3DTEXF_GAUSSIANQUAD = 7,
+  D3DTEXF_CONVOLUTIONMONO = 8,
+  D3DTEXF_FORCE_DWORD = 0x7fffffff
+} D3DTEXTUREFILTERTYPE;
+
+typedef enum _D3DTEXTUREADDRESS {
+  D3DTADDRESS_WRAP = 1,
+  D3DTADDRESS_MIRROR = 2,
+  D3DTADDRESS_CLAMP = 3,
+  D3DTADDRESS_BORDER = 4,
+  D3DTADDRESS_MIRRORONCE = 5,
+  D3DTADDRESS_FORCE_DWORD = 0x7fffffff
+} D3DTEXTUREADDRESS;
+
+typedef enum _D3DSTATEBLOCKTYPE {
+  D3DSBT_ALL = 1,
+  D3DSBT_PIXELSTATE = 2,
+  D3DSBT_VERTEXSTATE = 3,
+  D3DSBT_FORCE_DWORD = 0x7fffffff
+} D3DSTATEBLOCKTYPE;
+
+typedef enum _D3DCUBEMAP_FACES {
+  D3DCUBEMAP_FACE_POSITIVE_X = 0,
+  D3DCUBEMAP_FACE_NEGATIVE_X = 1,
+  D3DCUBEMAP_FACE_POSITIVE_Y = 2,
+  D3DCUBEMAP_FACE_NEGATIVE_Y = 3,
+  D3DCUBEMAP_FACE_POSITIVE_Z = 4,
+  D3DCUBEMAP_FACE_NEGATIVE_Z = 5,
+  D3DCUBEMAP_FACE_FORCE_DWORD = 0x7fffffff
+} D3DCUBEMAP_FACES;
+
+typedef enum _D3DQUERYTYPE {
+  D3DQUERYTYPE_VCACHE = 4,
+  D3DQUERYTYPE_RESOURCEMANAGER = 5,
+  D3DQUERYTYPE_VERTEXSTATS = 6,
+  D3DQUERYTYPE_EVENT = 8,
+  D3DQUERYTYPE_OCCLUSION = 9,
+  D3DQUERYTYPE_TIMESTAMP = 10,
+  D3DQUERYTYPE_TIMESTAMPDISJOINT = 11,
+  D3DQUERYTYPE_TIMESTAMPFREQ = 12,
+  D3DQUERYTYPE_PIPELINETIMINGS = 13,
+  D3DQUERYTYPE_INTERFACETIMINGS = 14,
+  D3DQUERYTYPE_VERTEXTIMINGS = 15,
+  D3DQUERYTYPE_PIXELTIMINGS = 16,
+  D3DQUERYTYPE_BANDWIDTHTIMINGS = 17,
+  D3DQUERYTYPE_CACHEUTILIZATION = 18
+} D3DQUERYTYPE;
+
+typedef enum _D3DBASISTYPE {
+  D3DBASIS_BEZIER = 0,
+  D3DBASIS_BSPLINE = 1,
+  D3DBASIS_CATMULL_ROM = 2,
+  D3DBASIS_FORCE_DWORD = 0x7fffffff
+} D3DBASISTYPE;
+
+typedef enum _D3DDEGREETYPE {
+  D3DDEGREE_LINEAR = 1,
+  D3DDEGREE_QUADRATIC = 2,
+  D3DDEGREE_CUBIC = 3,
+  D3DDEGREE_QUINTIC = 5,
+  D3DDEGREE_FORCE_DWORD = 0x7fffffff
+} D3DDEGREETYPE;
+
+typedef enum _D3DDECLTYPE {
+  D3DDECLTYPE_FLOAT1 = 0,
+  D3DDECLTYPE_FLOAT2 = 1,
+  D3DDECLTYPE_FLOAT3 = 2,
+  D3DDECLTYPE_FLOAT4 = 3,
+  D3DDECLTYPE_D3DCOLOR = 4,
+  D3DDECLTYPE_UBYTE4 = 5,
+  D3DDECLTYPE_SHORT2 = 6,
+  D3DDECLTYPE_SHORT4 = 7,
+  D3DDECLTYPE_UBYTE4N = 8,
+  D3DDECLTYPE_SHORT2N = 9,
+  D3DDECLTYPE_SHORT4N = 10,
+  D3DDECLTYPE_USHORT2N = 11,
+  D3DDECLTYPE_USHORT4N = 12,
+  D3DDECLTYPE_UDEC3 = 13,
+  D3DDECLTYPE_DEC3N = 14,
+  D3DDECLTYPE_FLOAT16_2 = 15,
+  D3DDECLTYPE_FLOAT16_4 = 16,
+  D3DDECLTYPE_UNUSED = 17
+} D3DDECLTYPE;
+
+typedef enum _D3DDECLMETHOD {
+  D3DDECLMETHOD_DEFAULT = 0,
+  D3DDECLMETHOD_PARTIALU = 1,
+  D3DDECLMETHOD_PARTIALV = 2,
+  D3DDECLMETHOD_CROSSUV = 3,
+  D3DDECLMETHOD_UV = 4,
+  D3DDECLMETHOD_LOOKUP = 5,
+  D3DDECLMETHOD_LOOKUPPRESAMPLED = 6
+} D3DDECLMETHOD;
+
+typedef enum _D3DDECLUSAGE {
+  D3DDECLUSAGE_POSITION = 0,
+  D3DDECLUSAGE_BLENDWEIGHT = 1,
+  D3DDECLUSAGE_BLENDINDICES = 2,
+  D3DDECLUSAGE_NORMAL = 3,
+  D3DDECLUSAGE_PSIZE = 4,
+  D3DDECLUSAGE_TEXCOORD = 5,
+  D3DDECLUSAGE_TANGENT = 6,
+  D3DDECLUSAGE_BINORMAL = 7,
+  D3DDECLUSAGE_TESSFACTOR = 8,
+  D3DDECLUSAGE_POSITIONT = 9,
+  D3DDECLUSAGE_COLOR = 10,
+  D3DDECLUSAGE_FOG = 11,
+  D3DDECLUSAGE_DEPTH = 12,
+  D3DDECLUSAGE_SAMPLE = 13
+} D3DDECLUSAGE;
+
+// Flags
+#define D3DCLEAR_TARGET 0x00000001L
+#define D3DCLEAR_ZBUFFER 0x00000002L
+#define D3DCLEAR_STENCIL 0x00000004L
+
+#define D3DUSAGE_RENDERTARGET 0x00000001L
+#define D3DUSAGE_DEPTHSTENCIL 0x00000002L
+#define D3DUSAGE_WRITEONLY 0x00000008L
+#define D3DUSAGE_SOFTWAREPROCESSING 0x00000010L
+#define D3DUSAGE_DONOTCLIP 0x00000020L
+#define D3DUSAGE_POINTS 0x00000040L
+#define D3DUSAGE_RTPATCHES 0x00000080L
+#define D3DUSAGE_NPATCHES 0x00000100L
+#define D3DUSAGE_DYNAMIC 0x00000200L
+#define D3DUSAGE_AUTOGENMIPMAP 0x00000400L
+#define D3DUSAGE_DMAP 0x00004000L
+#define D3DUSAGE_QUERY_FILTER 0x00020000L
+
+#define D3DLOCK_READONLY 0x00000010L
+#define D3DLOCK_DISCARD 0x00002000L
+#define D3DLOCK_NOOVERWRITE 0x00001000L
+#define D3DLOCK_NOSYSLOCK 0x00000800L
+#define D3DLOCK_DONOTWAIT 0x00004000L
+#define D3DLOCK_NO_DIRTY_UPDATE 0x00008000L
+
+#define D3DFVF_RESERVED0 0x001
+#define D3DFVF_POSITION_MASK 0x400E
+#define D3DFVF_XYZ 0x002
+#define D3DFVF_XYZRHW 0x004
+#define D3DFVF_XYZB1 0x006
+#define D3DFVF_NORMAL 0x010
+#define D3DFVF_PSIZE 0x020
+#define D3DFVF_DIFFUSE 0x040
+#define D3DFVF_SPECULAR 0x080
+#define D3DFVF_TEXCOUNT_MASK 0xf00
+#define D3DFVF_TEXCOUNT_SHIFT 8
+#define D3DFVF_TEX0 0x000
+#define D3DFVF_TEX1 0x100
+#define D3DFVF_TEX2 0x200
+#define D3DFVF_TEX3 0x300
+#define D3DFVF_TEX4 0x400
+
+#define D3DCREATE_FPU_PRESERVE 0x00000002L
+#define D3DCREATE_MULTITHREADED 0x00000004L
+#define D3DCREATE_PUREDEVICE 0x00000010L
+#define D3DCREATE_SOFTWARE_VERTEXPROCESSING 0x00000020L
+#define D3DCREATE_HARDWARE_VERTEXPROCESSING 0x00000040L
+#define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
+
+#define D3DPRESENT_INTERVAL_DEFAULT 0x00000000L
+#define D3DPRESENT_INTERVAL_ONE 0x00000001L
+#define D3DPRESENT_INTERVAL_IMMEDIATE 0x80000000L
+#define D3DPRESENTFLAG_LOCKABLE_BACKBUFFER 0x00000001
+
+#define D3DCOLORWRITEENABLE_RED (1L << 0)
+#define D3DCOLORWRITEENABLE_GREEN (1L << 1)
+#define D3DCOLORWRITEENABLE_BLUE (1L << 2)
+#define D3DCOLORWRITEENABLE_ALPHA (1L << 3)
+
+#define D3DSGR_NO_CALIBRATION 0x00000000L
+#define D3DSGR_CALIBRATE 0x00000001L
+#define D3DCURSOR_IMMEDIATE_UPDATE 0x00000001L
+
+#define D3DISSUE_END (1 << 0)
+#define D3DISSUE_BEGIN (1 << 1)
+#define D3DGETDATA_FLUSH (1 << 0)
+
+#define MAX_DEVICE_IDENTIFIER_STRING 512
+
+// ---------------------------------------------------------------------------
+// Descriptions and parameter blocks
+// ---------------------------------------------------------------------------
+typedef struct _D3DDISPLAYMODE {
+  UINT Width;
+  UINT Height;
+  UINT RefreshRate;
+  D3DFORMAT Format;
+} D3DDISPLAYMODE;
+
+typedef struct _D3DDEVICE_CREATION_PARAMETERS {
+  UINT AdapterOrdinal;
+  D3DDEVTYPE DeviceType;
+  HWND hFocusWindow;
+  DWORD BehaviorFlags;
+} D3DDEVICE_CREATION_PARAMETERS;
+
+typedef struct _D3DPRESENT_PARAMETERS_ {
+  UINT BackBufferWidth;
+  UINT BackBufferHeight;
+  D3DFORMAT BackBufferFormat;
+  UINT BackBufferCount;
+  D3DMULTISAMPLE_TYPE MultiSampleType;
+  DWORD MultiSampleQuality;
+  D3DSWAPEFFECT SwapEffect;
+  HWND hDeviceWindow;
+  BOOL Windowed;
+  BOOL EnableAutoDepthStencil;
+  D3DFORMAT AutoDepthStencilFormat;
+  DWORD Flags;
+  UINT FullScreen_RefreshRateInHz;
+  UINT PresentationInterval;
+} D3DPRESENT_PARAMETERS;
+
+typedef struct _D3DSURFACE_DESC {
+  D3DFORMAT Format;
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  D3DMULTISAMPLE_TYPE MultiSampleType;
+  DWORD MultiSampleQuality;
+  UINT Width;
+  UINT Height;
+} D3DSURFACE_DESC;
+
+typedef struct _D3DVOLUME_DESC {
+  D3DFORMAT Format;
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  UINT Width;
+  UINT Height;
+  UINT Depth;
+} D3DVOLUME_DESC;
+
+typedef struct _D3DVERTEXBUFFER_DESC {
+  D3DFORMAT Format;
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  UINT Size;
+  DWORD FVF;
+} D3DVERTEXBUFFER_DESC;
+
+typedef struct _D3DINDEXBUFFER_DESC {
+  D3DFORMAT Format;
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  UINT Size;
+} D3DINDEXBUFFER_DESC;
+
+typedef struct _D3DVERTEXELEMENT9 {
+  WORD Stream;
+  WORD Offset;
+  BYTE Type;
+  BYTE Method;
+  BYTE Usage;
+  BYTE UsageIndex;
+} D3DVERTEXELEMENT9;
+#define D3DDECL_END() \
+  { 0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0 }
+
+typedef struct _D3DRECTPATCH_INFO {
+  UINT StartVertexOffsetWidth;
+  UINT StartVertexOffsetHeight;
+  UINT Width;
+  UINT Height;
+  UINT Stride;
+  D3DBASISTYPE Basis;
+  D3DDEGREETYPE Degree;
+} D3DRECTPATCH_INFO;
+
+typedef struct _D3DTRIPATCH_INFO {
+  UINT StartVertexOffset;
+  UINT NumVertices;
+  D3DBASISTYPE Basis;
+  D3DDEGREETYPE Degree;
+} D3DTRIPATCH_INFO;
+
+typedef struct _D3DADAPTER_IDENTIFIER9 {
+  char Driver[MAX_DEVICE_IDENTIFIER_STRING];
+  char Description[MAX_DEVICE_IDENTIFIER_STRING];
+  char DeviceName[32];
+  LARGE_INTEGER DriverVersion;
+  DWORD VendorId;
+  DWORD DeviceId;
+  DWORD SubSysId;
+  DWORD Revision;
+  GUID DeviceIdentifier;
+  DWORD WHQLLevel;
+} D3DADAPTER_IDENTIFIER9;
+
+typedef struct _D3DVSHADERCAPS2_0 {
+  DWORD Caps;
+  INT DynamicFlowControlDepth;
+  INT NumTemps;
+  INT StaticFlowControlDepth;
+} D3DVSHADERCAPS2_0;
+
+typedef struct _D3DPSHADERCAPS2_0 {
+  DWORD Caps;
+  INT DynamicFlowControlDepth;
+  INT NumTemps;
+  INT StaticFlowControlDepth;
+  INT NumInstructionSlots;
+} D3DPSHADERCAPS2_0;
+
+typedef struct _D3DCAPS9 {
+  D3DDEVTYPE DeviceType;
+  UINT AdapterOrdinal;
+  DWORD Caps;
+  DWORD Caps2;
+  DWORD Caps3;
+  DWORD PresentationIntervals;
+  DWORD CursorCaps;
+  DWORD DevCaps;
+  DWORD PrimitiveMiscCaps;
+  DWORD RasterCaps;
+  DWORD ZCmpCaps;
+  DWORD SrcBlendCaps;
+  DWORD DestBlendCaps;
+  DWORD AlphaCmpCaps;
+  DWORD ShadeCaps;
+  DWORD TextureCaps;
+  DWORD TextureFilterCaps;
+  DWORD CubeTextureFilterCaps;
+  DWORD VolumeTextureFilterCaps;
+  DWORD TextureAddressCaps;
+  DWORD VolumeTextureAddressCaps;
+  DWORD LineCaps;
+  DWORD MaxTextureWidth;
+  DWORD MaxTextureHeight;
+  DWORD MaxVolumeExtent;
+  DWORD MaxTextureRepeat;
+  DWORD MaxTextureAspectRatio;
+  DWORD MaxAnisotropy;
+  float MaxVertexW;
+  float GuardBandLeft;
+  float GuardBandTop;
+  float GuardBandRight;
+  float GuardBandBottom;
+  float ExtentsAdjust;
+  DWORD StencilCaps;
+  DWORD FVFCaps;
+  DWORD TextureOpCaps;
+  DWORD MaxTextureBlendStages;
+  DWORD MaxSimultaneousTextures;
+  DWORD VertexProcessingCaps;
+  DWORD MaxActiveLights;
+  DWORD MaxUserClipPlanes;
+  DWORD MaxVertexBlendMatrices;
+  DWORD MaxVertexBlendMatrixIndex;
+  float MaxPointSize;
+  DWORD MaxPrimitiveCount;
+  DWORD MaxVertexIndex;
+  DWORD MaxStreams;
+  DWORD MaxStreamStride;
+  DWORD VertexShaderVersion;
+  DWORD MaxVertexShaderConst;
+  DWORD PixelShaderVersion;
+  float PixelShader1xMaxValue;
+  DWORD DevCaps2;
+  float MaxNpatchTessellationLevel;
+  DWORD Reserved5;
+  UINT MasterAdapterOrdinal;
+  UINT AdapterOrdinalInGroup;
+  UINT NumberOfAdaptersInGroup;
+  DWORD DeclTypes;
+  DWORD NumSimultaneousRTs;
+  DWORD StretchRectFilterCaps;
+  D3DVSHADERCAPS2_0 VS20Caps;
+  D3DPSHADERCAPS2_0 PS20Caps;
+  DWORD VertexTextureFilterCaps;
+  DWORD MaxVShaderInstructionsExecuted;
+  DWORD MaxPShaderInstructionsExecuted;
+  DWORD MaxVertexShader30InstructionSlots;
+  DWORD MaxPixelShader30InstructionSlots;
+} D3DCAPS9;
+
+// ---------------------------------------------------------------------------
+// Interfaces
+// ---------------------------------------------------------------------------
+interface IDirect3D9;
+interface IDirect3DDevice9;
+interface IDirect3DResource9;
+interface IDirect3DBaseTexture9;
+interface IDirect3DTexture9;
+interface IDirect3DVolumeTexture9;
+interface IDirect3DCubeTexture9;
+interface IDirect3DSurface9;
+interface IDirect3DVolume9;
+interface IDirect3DVertexBuffer9;
+interface IDirect3DIndexBuffer9;
+interface IDirect3DSwapChain9;
+interface IDirect3DStateBlock9;
+interface IDirect3DVertexDeclaration9;
+interface IDirect3DVertexShader9;
+interface IDirect3DPixelShader9;
+interface IDirect3DQuery9;
+
+DECLARE_INTERFACE_(IDirect3D9, IUnknown) {
+  STDMETHOD(RegisterSoftwareDevice)(THIS_ void* pInitializeFunction) PURE;
+  STDMETHOD_(UINT, GetAdapterCount)(THIS) PURE;
+  STDMETHOD(GetAdapterIdentifier)(THIS_ UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9 * pIdentifier) PURE;
+  STDMETHOD_(UINT, GetAdapterModeCount)(THIS_ UINT Adapter, D3DFORMAT Format) PURE;
+  STDMETHOD(EnumAdapterModes)(THIS_ UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE * pMode) PURE;
+  STDMETHOD(GetAdapterDisplayMode)(THIS_ UINT Adapter, D3DDISPLAYMODE * pMode) PURE;
+  STDMETHOD(CheckDeviceType)
+  (THIS_ UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
+   BOOL bWindowed) PURE;
+  STDMETHOD(CheckDeviceFormat)
+  (THIS_ UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage, D3DRESOURCETYPE RType,
+   D3DFORMAT CheckFormat) PURE;
+  STDMETHOD(CheckDeviceMultiSampleType)
+  (THIS_ UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat, BOOL Windowed,
+   D3DMULTISAMPLE_TYPE MultiSampleType, DWORD * pQualityLevels) PURE;
+  STDMETHOD(CheckDepthStencilMatch)
+  (THIS_ UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, D3DFORMAT RenderTargetFormat,
+   D3DFORMAT DepthStencilFormat) PURE;
+  STDMETHOD(CheckDeviceFormatConversion)
+  (THIS_ UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat, D3DFORMAT TargetFormat) PURE;
+  STDMETHOD(GetDeviceCaps)(THIS_ UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9 * pCaps) PURE;
+  STDMETHOD_(HMONITOR, GetAdapterMonitor)(THIS_ UINT Adapter) PURE;
+  STDMETHOD(CreateDevice)
+  (THIS_ UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+   D3DPRESENT_PARAMETERS * pPresentationParameters, IDirect3DDevice9 * *ppReturnedDeviceInterface) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DResource9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(SetPrivateData)(THIS_ REFGUID refguid, const void* pData, DWORD SizeOfData, DWORD Flags) PURE;
+  STDMETHOD(GetPrivateData)(THIS_ REFGUID refguid, void* pData, DWORD* pSizeOfData) PURE;
+  STDMETHOD(FreePrivateData)(THIS_ REFGUID refguid) PURE;
+  STDMETHOD_(DWORD, SetPriority)(THIS_ DWORD PriorityNew) PURE;
+  STDMETHOD_(DWORD, GetPriority)(THIS) PURE;
+  STDMETHOD_(void, PreLoad)(THIS) PURE;
+  STDMETHOD_(D3DRESOURCETYPE, GetType)(THIS) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DBaseTexture9, IDirect3DResource9) {
+  STDMETHOD_(DWORD, SetLOD)(THIS_ DWORD LODNew) PURE;
+  STDMETHOD_(DWORD, GetLOD)(THIS) PURE;
+  STDMETHOD_(DWORD, GetLevelCount)(THIS) PURE;
+  STDMETHOD(SetAutoGenFilterType)(THIS_ D3DTEXTUREFILTERTYPE FilterType) PURE;
+  STDMETHOD_(D3DTEXTUREFILTERTYPE, GetAutoGenFilterType)(THIS) PURE;
+  STDMETHOD_(void, GenerateMipSubLevels)(THIS) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DTexture9, IDirect3DBaseTexture9) {
+  STDMETHOD(GetLevelDesc)(THIS_ UINT Level, D3DSURFACE_DESC * pDesc) PURE;
+  STDMETHOD(GetSurfaceLevel)(THIS_ UINT Level, IDirect3DSurface9 * *ppSurfaceLevel) PURE;
+  STDMETHOD(LockRect)(THIS_ UINT Level, D3DLOCKED_RECT * pLockedRect, const RECT* pRect, DWORD Flags) PURE;
+  STDMETHOD(UnlockRect)(THIS_ UINT Level) PURE;
+  STDMETHOD(AddDirtyRect)(THIS_ const RECT* pDirtyRect) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DVolumeTexture9, IDirect3DBaseTexture9) {
+  STDMETHOD(GetLevelDesc)(THIS_ UINT Level, D3DVOLUME_DESC * pDesc) PURE;
+  STDMETHOD(GetVolumeLevel)(THIS_ UINT Level, IDirect3DVolume9 * *ppVolumeLevel) PURE;
+  STDMETHOD(LockBox)(THIS_ UINT Level, D3DLOCKED_BOX * pLockedVolume, const D3DBOX* pBox, DWORD Flags) PURE;
+  STDMETHOD(UnlockBox)(THIS_ UINT Level) PURE;
+  STDMETHOD(AddDirtyBox)(THIS_ const D3DBOX* pDirtyBox) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DCubeTexture9, IDirect3DBaseTexture9) {
+  STDMETHOD(GetLevelDesc)(THIS_ UINT Level, D3DSURFACE_DESC * pDesc) PURE;
+  STDMETHOD(GetCubeMapSurface)
+  (THIS_ D3DCUBEMAP_FACES FaceType, UINT Level, IDirect3DSurface9 * *ppCubeMapSurface) PURE;
+  STDMETHOD(LockRect)
+  (THIS_ D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT * pLockedRect, const RECT* pRect, DWORD Flags)
+      PURE;
+  STDMETHOD(UnlockRect)(THIS_ D3DCUBEMAP_FACES FaceType, UINT Level) PURE;
+  STDMETHOD(AddDirtyRect)(THIS_ D3DCUBEMAP_FACES FaceType, const RECT* pDirtyRect) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DSurface9, IDirect3DResource9) {
+  STDMETHOD(GetContainer)(THIS_ REFIID riid, void** ppContainer) PURE;
+  STDMETHOD(GetDesc)(THIS_ D3DSURFACE_DESC * pDesc) PURE;
+  STDMETHOD(LockRect)(THIS_ D3DLOCKED_RECT * pLockedRect, const RECT* pRect, DWORD Flags) PURE;
+  STDMETHOD(UnlockRect)(THIS) PURE;
+  STDMETHOD(GetDC)(THIS_ HDC * phdc) PURE;
+  STDMETHOD(ReleaseDC)(THIS_ HDC hdc) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DVolume9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(SetPrivateData)(THIS_ REFGUID refguid, const void* pData, DWORD SizeOfData, DWORD Flags) PURE;
+  STDMETHOD(GetPrivateData)(THIS_ REFGUID refguid, void* pData, DWORD* pSizeOfData) PURE;
+  STDMETHOD(FreePrivateData)(THIS_ REFGUID refguid) PURE;
+  STDMETHOD(GetContainer)(THIS_ REFIID riid, void** ppContainer) PURE;
+  STDMETHOD(GetDesc)(THIS_ D3DVOLUME_DESC * pDesc) PURE;
+  STDMETHOD(LockBox)(THIS_ D3DLOCKED_BOX * pLockedVolume, const D3DBOX* pBox, DWORD Flags) PURE;
+  STDMETHOD(UnlockBox)(THIS) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DVertexBuffer9, IDirect3DResource9) {
+  STDMETHOD(Lock)(THIS_ UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) PURE;
+  STDMETHOD(Unlock)(THIS) PURE;
+  STDMETHOD(GetDesc)(THIS_ D3DVERTEXBUFFER_DESC * pDesc) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DIndexBuffer9, IDirect3DResource9) {
+  STDMETHOD(Lock)(THIS_ UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) PURE;
+  STDMETHOD(Unlock)(THIS) PURE;
+  STDMETHOD(GetDesc)(THIS_ D3DINDEXBUFFER_DESC * pDesc) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DSwapChain9, IUnknown) {
+  STDMETHOD(Present)
+  (THIS_ const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+   const RGNDATA* pDirtyRegion, DWORD dwFlags) PURE;
+  STDMETHOD(GetFrontBufferData)(THIS_ IDirect3DSurface9 * pDestSurface) PURE;
+  STDMETHOD(GetBackBuffer)
+  (THIS_ UINT iBackBuffer, D3DBACKBUFFER_TYPE Type, IDirect3DSurface9 * *ppBackBuffer) PURE;
+  STDMETHOD(GetRasterStatus)(THIS_ D3DRASTER_STATUS * pRasterStatus) PURE;
+  STDMETHOD(GetDisplayMode)(THIS_ D3DDISPLAYMODE * pMode) PURE;
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(GetPresentParameters)(THIS_ D3DPRESENT_PARAMETERS * pPresentationParameters) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DStateBlock9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(Capture)(THIS) PURE;
+  STDMETHOD(Apply)(THIS) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DVertexDeclaration9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(GetDeclaration)(THIS_ D3DVERTEXELEMENT9 * pElement, UINT * pNumElements) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DVertexShader9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(GetFunction)(THIS_ void* pData, UINT* pSizeOfData) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DPixelShader9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD(GetFunction)(THIS_ void* pData, UINT* pSizeOfData) PURE;
+};
+
+DECLARE_INTERFACE_(IDirect3DQuery9, IUnknown) {
+  STDMETHOD(GetDevice)(THIS_ IDirect3DDevice9 * *ppDevice) PURE;
+  STDMETHOD_(D3DQUERYTYPE, GetType)(THIS) PURE;
+  STDMETHOD_(DWORD, GetDataSize)(THIS) PURE;
+  STDMETHOD(Issue)(THIS_ DWORD dwIssueFlags) PURE;
+  STDMETHOD(GetData)(THIS_ void* pData, DWORD dwSize, DWORD dwGetDataFlags) PURE;
+};
+
+// The device. Slot numbers (counting QueryInterface as 0) are noted where
+// callers depend on them.
+DECLARE_INTERFACE_(IDirect3DDevice9, IUnknown) {
+  STDMETHOD(TestCooperativeLevel)(THIS) PURE;  // slot 3
+  STDMETHOD_(UINT, GetAvailableTextureMem)(THIS) PURE;
+  STDMETHOD(EvictManagedResources)(THIS) PURE;
+  STDMETHOD(GetDirect3D)(THIS_ IDirect3D9 * *ppD3D9) PURE;
+  STDMETHOD(GetDeviceCaps)(THIS_ D3DCAPS9 * pCaps) PURE;
+  STDMETHOD(GetDisplayMode)(THIS_ UINT iSwapChain, D3DDISPLAYMODE * pMode) PURE;
+  STDMETHOD(GetCreationParameters)(THIS_ D3DDEVICE_CREATION_PARAMETERS * pParameters) PURE;
+  STDMETHOD(SetCursorProperties)(THIS_ UINT XHotSpot, UINT YHotSpot, IDirect3DSurface9 * pCursorBitmap) PURE;
+  STDMETHOD_(void, SetCursorPosition)(THIS_ int X, int Y, DWORD Flags) PURE;
+  STDMETHOD_(BOOL, ShowCursor)(THIS_ BOOL bShow) PURE;
+  STDMETHOD(CreateAdditionalSwapChain)
+  (THIS_ D3DPRESENT_PARAMETERS * pPresentationParameters, IDirect3DSwapChain9 * *pSwapChain) PURE;
+  STDMETHOD(GetSwapChain)(THIS_ UINT iSwapChain, IDirect3DSwapChain9 * *pSwapChain) PURE;
+  STDMETHOD_(UINT, GetNumberOfSwapChains)(THIS) PURE;
+  STDMETHOD(Reset)(THIS_ D3DPRESENT_PARAMETERS * pPresentationParameters) PURE;  // slot 16
+  STDMETHOD(Present)
+  (THIS_ const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+   const RGNDATA* pDirtyRegion) PURE;
+  STDMETHOD(GetBackBuffer)
+  (THIS_ UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type, IDirect3DSurface9 * *ppBackBuffer) PURE;
+  STDMETHOD(GetRasterStatus)(THIS_ UINT iSwapChain, D3DRASTER_STATUS * pRasterStatus) PURE;
+  STDMETHOD(SetDialogBoxMode)(THIS_ BOOL bEnableDialogs) PURE;
+  STDMETHOD_(void, SetGammaRamp)(THIS_ UINT iSwapChain, DWORD Flags, const D3DGAMMARAMP* pRamp) PURE;
+  STDMETHOD_(void, GetGammaRamp)(THIS_ UINT iSwapChain, D3DGAMMARAMP * pRamp) PURE;
+  STDMETHOD(CreateTexture)
+  (THIS_ UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DTexture9 * *ppTexture, HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateVolumeTexture)
+  (THIS_ UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DVolumeTexture9 * *ppVolumeTexture, HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateCubeTexture)
+  (THIS_ UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DCubeTexture9 * *ppCubeTexture, HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateVertexBuffer)
+  (THIS_ UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool, IDirect3DVertexBuffer9 * *ppVertexBuffer,
+   HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateIndexBuffer)
+  (THIS_ UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, IDirect3DIndexBuffer9 * *ppIndexBuffer,
+   HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateRenderTarget)
+  (THIS_ UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+   BOOL Lockable, IDirect3DSurface9 * *ppSurface, HANDLE * pSharedHandle) PURE;
+  STDMETHOD(CreateDepthStencilSurface)
+  (THIS_ UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
+   BOOL Discard, IDirect3DSurface9 * *ppSurface, HANDLE * pSharedHandle) PURE;
+  STDMETHOD(UpdateSurface)
+  (THIS_ IDirect3DSurface9 * pSourceSurface, const RECT* pSourceRect, IDirect3DSurface9* pDestinationSurface,
+   const POINT* pDestPoint) PURE;
+  STDMETHOD(UpdateTexture)
+  (THIS_ IDirect3DBaseTexture9 * pSourceTexture, IDirect3DBaseTexture9 * pDestinationTexture) PURE;
+  STDMETHOD(GetRenderTargetData)
+  (THIS_ IDirect3DSurface9 * pRenderTarget, IDirect3DSurface9 * pDestSurface) PURE;
+  STDMETHOD(GetFrontBufferData)(THIS_ UINT iSwapChain, IDirect3DSurface9 * pDestSurface) PURE;
+  STDMETHOD(StretchRect)
+  (THIS_ IDirect3DSurface9 * pSourceSurface, const RECT* pSourceRect, IDirect3DSurface9* pDestSurface,
+   const RECT* pDestRect, D3DTEXTUREFILTERTYPE Filter) PURE;
+  STDMETHOD(ColorFill)(THIS_ IDirect3DSurface9 * pSurface, const RECT* pRect, D3DCOLOR color) PURE;
+  STDMETHOD(CreateOffscreenPlainSurface)
+  (THIS_ UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool, IDirect3DSurface9 * *ppSurface,
+   HANDLE * pSharedHandle) PURE;
+  STDMETHOD(SetRenderTarget)(THIS_ DWORD RenderTargetIndex, IDirect3DSurface9 * pRenderTarget) PURE;
+  STDMETHOD(GetRenderTarget)(THIS_ DWORD RenderTargetIndex, IDirect3DSurface9 * *ppRenderTarget) PURE;
+  STDMETHOD(SetDepthStencilSurface)(THIS_ IDirect3DSurface9 * pNewZStencil) PURE;
+  STDMETHOD(GetDepthStencilSurface)(THIS_ IDirect3DSurface9 * *ppZStencilSurface) PURE;
+  STDMETHOD(BeginScene)(THIS) PURE;
+  STDMETHOD(EndScene)(THIS) PURE;  // slot 42
+  STDMETHOD(Clear)
+  (THIS_ DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) PURE;
+  STDMETHOD(SetTransform)(THIS_ D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) PURE;
+  STDMETHOD(GetTransform)(THIS_ D3DTRANSFORMSTATETYPE State, D3DMATRIX * pMatrix) PURE;
+  STDMETHOD(MultiplyTransform)(THIS_ D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) PURE;
+  STDMETHOD(SetViewport)(THIS_ const D3DVIEWPORT9* pViewport) PURE;
+  STDMETHOD(GetViewport)(THIS_ D3DVIEWPORT9 * pViewport) PURE;
+  STDMETHOD(SetMaterial)(THIS_ const D3DMATERIAL9* pMaterial) PURE;
+  STDMETHOD(GetMaterial)(THIS_ D3DMATERIAL9 * pMaterial) PURE;
+  STDMETHOD(SetLight)(THIS_ DWORD Index, const D3DLIGHT9* pLight) PURE;
+  STDMETHOD(GetLight)(THIS_ DWORD Index, D3DLIGHT9 * pLight) PURE;
+  STDMETHOD(LightEnable)(THIS_ DWORD Index, BOOL Enable) PURE;
+  STDMETHOD(GetLightEnable)(THIS_ DWORD Index, BOOL * pEnable) PURE;
+  STDMETHOD(SetClipPlane)(THIS_ DWORD Index, const float* pPlane) PURE;
+  STDMETHOD(GetClipPlane)(THIS_ DWORD Index, float* pPlane) PURE;
+  STDMETHOD(SetRenderState)(THIS_ D3DRENDERSTATETYPE State, DWORD Value) PURE;
+  STDMETHOD(GetRenderState)(THIS_ D3DRENDERSTATETYPE State, DWORD * pValue) PURE;
+  STDMETHOD(CreateStateBlock)(THIS_ D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9 * *ppSB) PURE;
+  STDMETHOD(BeginStateBlock)(THIS) PURE;
+  STDMETHOD(EndStateBlock)(THIS_ IDirect3DStateBlock9 * *ppSB) PURE;
+  STDMETHOD(SetClipStatus)(THIS_ const D3DCLIPSTATUS9* pClipStatus) PURE;
+  STDMETHOD(GetClipStatus)(THIS_ D3DCLIPSTATUS9 * pClipStatus) PURE;
+  STDMETHOD(GetTexture)(THIS_ DWORD Stage, IDirect3DBaseTexture9 * *ppTexture) PURE;
+  STDMETHOD(SetTexture)(THIS_ DWORD Stage, IDirect3DBaseTexture9 * pTexture) PURE;
+  STDMETHOD(GetTextureStageState)(THIS_ DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD * pValue) PURE;
+  STDMETHOD(SetTextureStageState)(THIS_ DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) PURE;
+  STDMETHOD(GetSamplerState)(THIS_ DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD * pValue) PURE;
+  STDMETHOD(SetSamplerState)(THIS_ DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) PURE;
+  STDMETHOD(ValidateDevice)(THIS_ DWORD * pNumPasses) PURE;
+  STDMETHOD(SetPaletteEntries)(THIS_ UINT PaletteNumber, const PALETTEENTRY* pEntries) PURE;
+  STDMETHOD(GetPaletteEntries)(THIS_ UINT PaletteNumber, PALETTEENTRY * pEntries) PURE;
+  STDMETHOD(SetCurrentTexturePalette)(THIS_ UINT PaletteNumber) PURE;
+  STDMETHOD(GetCurrentTexturePalette)(THIS_ UINT * PaletteNumber) PURE;
+  STDMETHOD(SetScissorRect)(THIS_ const RECT* pRect) PURE;
+  STDMETHOD(GetScissorRect)(THIS_ RECT * pRect) PURE;
+  STDMETHOD(SetSoftwareVertexProcessing)(THIS_ BOOL bSoftware) PURE;
+  STDMETHOD_(BOOL, GetSoftwareVertexProcessing)(THIS) PURE;
+  STDMETHOD(SetNPatchMode)(THIS_ float nSegments) PURE;
+  STDMETHOD_(float, GetNPatchMode)(THIS) PURE;
+  STDMETHOD(DrawPrimitive)(THIS_ D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) PURE;
+  STDMETHOD(DrawIndexedPrimitive)
+  (THIS_ D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex, UINT NumVertices,
+   UINT startIndex, UINT primCount) PURE;
+  STDMETHOD(DrawPrimitiveUP)
+  (THIS_ D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, const void* pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(DrawIndexedPrimitiveUP)
+  (THIS_ D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices, UINT PrimitiveCount,
+   const void* pIndexData, D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(ProcessVertices)
+  (THIS_ UINT SrcStartIndex, UINT DestIndex, UINT VertexCount, IDirect3DVertexBuffer9 * pDestBuffer,
+   IDirect3DVertexDeclaration9 * pVertexDecl, DWORD Flags) PURE;
+  STDMETHOD(CreateVertexDeclaration)
+  (THIS_ const D3DVERTEXELEMENT9* pVertexElements, IDirect3DVertexDeclaration9** ppDecl) PURE;
+  STDMETHOD(SetVertexDeclaration)(THIS_ IDirect3DVertexDeclaration9 * pDecl) PURE;
+  STDMETHOD(GetVertexDeclaration)(THIS_ IDirect3DVertexDeclaration9 * *ppDecl) PURE;
+  STDMETHOD(SetFVF)(THIS_ DWORD FVF) PURE;
+  STDMETHOD(GetFVF)(THIS_ DWORD * pFVF) PURE;
+  STDMETHOD(CreateVertexShader)(THIS_ const DWORD* pFunction, IDirect3DVertexShader9** ppShader) PURE;
+  STDMETHOD(SetVertexShader)(THIS_ IDirect3DVertexShader9 * pShader) PURE;
+  STDMETHOD(GetVertexShader)(THIS_ IDirect3DVertexShader9 * *ppShader) PURE;
+  STDMETHOD(SetVertexShaderConstantF)
+  (THIS_ UINT StartRegister, const float* pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(GetVertexShaderConstantF)
+  (THIS_ UINT StartRegister, float* pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(SetVertexShaderConstantI)
+  (THIS_ UINT StartRegister, const int* pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(GetVertexShaderConstantI)(THIS_ UINT StartRegister, int* pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(SetVertexShaderConstantB)
+  (THIS_ UINT StartRegister, const BOOL* pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(GetVertexShaderConstantB)(THIS_ UINT StartRegister, BOOL * pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(SetStreamSource)
+  (THIS_ UINT StreamNumber, IDirect3DVertexBuffer9 * pStreamData, UINT OffsetInBytes, UINT Stride) PURE;
+  STDMETHOD(GetStreamSource)
+  (THIS_ UINT StreamNumber, IDirect3DVertexBuffer9 * *ppStreamData, UINT * pOffsetInBytes, UINT * pStride)
+      PURE;
+  STDMETHOD(SetStreamSourceFreq)(THIS_ UINT StreamNumber, UINT Setting) PURE;
+  STDMETHOD(GetStreamSourceFreq)(THIS_ UINT StreamNumber, UINT * pSetting) PURE;
+  STDMETHOD(SetIndices)(THIS_ IDirect3DIndexBuffer9 * pIndexData) PURE;
+  STDMETHOD(GetIndices)(THIS_ IDirect3DIndexBuffer9 * *ppIndexData) PURE;
+  STDMETHOD(CreatePixelShader)(THIS_ const DWORD* pFunction, IDirect3DPixelShader9** ppShader) PURE;
+  STDMETHOD(SetPixelShader)(THIS_ IDirect3DPixelShader9 * pShader) PURE;
+  STDMETHOD(GetPixelShader)(THIS_ IDirect3DPixelShader9 * *ppShader) PURE;
+  STDMETHOD(SetPixelShaderConstantF)
+  (THIS_ UINT StartRegister, const float* pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(GetPixelShaderConstantF)(THIS_ UINT StartRegister, float* pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(SetPixelShaderConstantI)
+  (THIS_ UINT StartRegister, const int* pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(GetPixelShaderConstantI)(THIS_ UINT StartRegister, int* pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(SetPixelShaderConstantB)
+  (THIS_ UINT StartRegister, const BOOL* pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(GetPixelShaderConstantB)(THIS_ UINT StartRegister, BOOL * pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(DrawRectPatch)
+  (THIS_ UINT Handle, const float* pNumSegs, const D3DRECTPATCH_INFO* pRectPatchInfo) PURE;
+  STDMETHOD(DrawTriPatch)
+  (THIS_ UINT Handle, const float* pNumSegs, const D3DTRIPATCH_INFO* pTriPatchInfo) PURE;
+  STDMETHOD(DeletePatch)(THIS_ UINT Handle) PURE;
+  STDMETHOD(CreateQuery)(THIS_ D3DQUERYTYPE Type, IDirect3DQuery9 * *ppQuery) PURE;  // slot 118
+};
+
+typedef IDirect3D9* LPDIRECT3D9;
+typedef IDirect3D9* PDIRECT3D9;
+typedef IDirect3DDevice9* LPDIRECT3DDEVICE9;
+typedef IDirect3DDevice9* PDIRECT3DDEVICE9;
+typedef IDirect3DResource9* LPDIRECT3DRESOURCE9;
+typedef IDirect3DBaseTexture9* LPDIRECT3DBASETEXTURE9;
+typedef IDirect3DBaseTexture9* PDIRECT3DBASETEXTURE9;
+typedef IDirect3DTexture9* LPDIRECT3DTEXTURE9;
+typedef IDirect3DTexture9* PDIRECT3DTEXTURE9;
+typedef IDirect3DVolumeTexture9* LPDIRECT3DVOLUMETEXTURE9;
+typedef IDirect3DVolumeTexture9* PDIRECT3DVOLUMETEXTURE9;
+typedef IDirect3DCubeTexture9* LPDIRECT3DCUBETEXTURE9;
+typedef IDirect3DSurface9* LPDIRECT3DSURFACE9;
+typedef IDirect3DSurface9* PDIRECT3DSURFACE9;
+typedef IDirect3DVolume9* LPDIRECT3DVOLUME9;
+typedef IDirect3DVertexBuffer9* LPDIRECT3DVERTEXBUFFER9;
+typedef IDirect3DVertexBuffer9* PDIRECT3DVERTEXBUFFER9;
+typedef IDirect3DIndexBuffer9* LPDIRECT3DINDEXBUFFER9;
+typedef IDirect3DIndexBuffer9* PDIRECT3DINDEXBUFFER9;
+typedef IDirect3DSwapChain9* LPDIRECT3DSWAPCHAIN9;
+typedef IDirect3DStateBlock9* LPDIRECT3DSTATEBLOCK9;
+typedef IDirect3DVertexDeclaration9* LPDIRECT3DVERTEXDECLARATION9;
+typedef IDirect3DVertexShader9* LPDIRECT3DVERTEXSHADER9;
+typedef IDirect3DPixelShader9* LPDIRECT3DPIXELSHADER9;
+typedef IDirect3DQuery9* LPDIRECT3DQUERY9;
+
+extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT SDKVersion);
