@@ -1,0 +1,149 @@
+// The length decoder against binutils: every instruction objdump finds in
+// real compiled code must decode to the same length.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decoder.h"
+#include "objdump_inputs.h"
+
+namespace vantorix::detour {
+namespace {
+
+struct Comparison {
+  size_t compared = 0;
+  size_t mismatches = 0;
+  std::vector<std::string> examples;  // the first few mismatches, for the failure message
+};
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Reads "  addr:\tbytes\tmnemonic operands" into the instruction bytes; false
+// for headers, labels and lines objdump could not decode.
+bool parseInstructionLine(const std::string& line, std::vector<uint8_t>& bytes, std::string& text) {
+  const size_t firstTab = line.find('\t');
+  if (firstTab == std::string::npos || firstTab == 0 || line[firstTab - 1] != ':') return false;
+  const size_t secondTab = line.find('\t', firstTab + 1);
+  if (secondTab == std::string::npos) return false;
+  text = line.substr(secondTab + 1);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  if (text.rfind("(bad)", 0) == 0 || text.rfind(".byte", 0) == 0) return false;
+  // A prefix shown alone is data cut off by the next symbol, not an instruction.
+  static const std::set<std::string> kLonePrefixes = {
+      "cs", "ds", "es", "fs", "gs", "ss", "data16", "addr16", "addr32", "lock", "repz", "repnz", "rep"};
+  if (kLonePrefixes.count(text) != 0) return false;
+  bytes.clear();
+  for (size_t i = firstTab + 1; i + 1 < secondTab; ++i) {
+    const int high = hexDigit(line[i]);
+    const int low = hexDigit(line[i + 1]);
+    if (high < 0 || low < 0) continue;
+    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+    ++i;
+  }
+  return !bytes.empty();
+}
+
+bool decodesAs(const std::vector<uint8_t>& bytes, CpuMode mode) {
+  Instruction insn;
+  if (!decodeInstruction(bytes.data(), bytes.size(), mode, insn)) return false;
+  if (insn.length == bytes.size()) return true;
+  // objdump shows wait (9B) and the x87 instruction after it as one "fstsw"
+  // or "fstcw"; the processor runs them as two instructions.
+  return bytes[0] == 0x9B && insn.length == 1 &&
+         decodeInstruction(bytes.data() + 1, bytes.size() - 1, mode, insn) && insn.length == bytes.size() - 1;
+}
+
+void compareWithObjdump(const std::string& objdump, const std::string& file, CpuMode mode,
+                        Comparison& result) {
+  const std::string command = objdump + " -d -w --insn-width=16 '" + file + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr) << command;
+  char* buffer = nullptr;
+  size_t capacity = 0;
+  std::vector<uint8_t> bytes;
+  std::string text;
+  while (getline(&buffer, &capacity, pipe) > 0) {
+    std::string line(buffer);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    if (!parseInstructionLine(line, bytes, text)) continue;
+    ++result.compared;
+    if (decodesAs(bytes, mode)) continue;
+    Instruction insn;
+    const bool decoded = decodeInstruction(bytes.data(), bytes.size(), mode, insn);
+    ++result.mismatches;
+    if (result.examples.size() < 20) {
+      std::ostringstream example;
+      example << file << ": " << line << "  => " << (decoded ? std::to_string(insn.length) : "undecodable");
+      result.examples.push_back(example.str());
+    }
+  }
+  free(buffer);
+  pclose(pipe);
+}
+
+// Every file with executable code mapped into this test: the program itself
+// and the shared libraries it runs on.
+std::vector<std::string> nativeBinaries() {
+  std::ifstream maps("/proc/self/maps");
+  std::set<std::string> files;
+  std::string line;
+  while (std::getline(maps, line)) {
+    std::istringstream fields(line);
+    std::string range, permissions, offset, device, inode, path;
+    fields >> range >> permissions >> offset >> device >> inode >> path;
+    if (permissions.size() == 4 && permissions[2] == 'x' && !path.empty() && path[0] == '/')
+      files.insert(path);
+  }
+  return {files.begin(), files.end()};
+}
+
+std::vector<std::string> splitList(const std::string& list) {
+  std::vector<std::string> items;
+  std::istringstream stream(list);
+  std::string item;
+  while (std::getline(stream, item, '|'))
+    if (!item.empty()) items.push_back(item);
+  return items;
+}
+
+void expectAgreement(const Comparison& result, const char* what) {
+  std::printf("[ objdump  ] %zu %s instructions compared, %zu mismatches\n", result.compared, what,
+              result.mismatches);
+  std::string details;
+  for (const std::string& example : result.examples) details += example + "\n";
+  EXPECT_GT(result.compared, 10000u);
+  EXPECT_EQ(result.mismatches, 0u) << details;
+}
+
+TEST(DecoderAgainstObjdump, X64NativeBinaries) {
+  const std::string objdump = kObjdump;
+  if (objdump.empty()) GTEST_SKIP() << "objdump (binutils) was not found when configuring";
+  Comparison result;
+  for (const std::string& file : nativeBinaries()) compareWithObjdump(objdump, file, CpuMode::X64, result);
+  ::testing::Test::RecordProperty("instructions_compared", static_cast<int>(result.compared));
+  expectAgreement(result, "x86-64");
+}
+
+TEST(DecoderAgainstObjdump, X86MingwRuntime) {
+  const std::string objdump = kMingwObjdump;
+  const std::vector<std::string> archives = splitList(kMingwRuntimeArchives);
+  if (objdump.empty() || archives.empty())
+    GTEST_SKIP() << "i686-w64-mingw32-objdump or the MinGW runtime archives were not found when configuring";
+  Comparison result;
+  for (const std::string& archive : archives) compareWithObjdump(objdump, archive, CpuMode::X86, result);
+  ::testing::Test::RecordProperty("instructions_compared", static_cast<int>(result.compared));
+  expectAgreement(result, "x86-32");
+}
+
+}  // namespace
+}  // namespace vantorix::detour

@@ -1,0 +1,123 @@
+// Encodings whose length depends on prefixes and mode, and the branch and
+// RIP-relative facts the trampoline builder relies on.
+#include "decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vantorix::detour {
+namespace {
+
+struct LengthCase {
+  const char* what;
+  CpuMode mode;
+  std::vector<uint8_t> bytes;
+  size_t length;  // 0: must be rejected
+};
+
+class DecoderLength : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(DecoderLength, MatchesEncoding) {
+  const LengthCase& c = GetParam();
+  Instruction insn;
+  const bool decoded = decodeInstruction(c.bytes.data(), c.bytes.size(), c.mode, insn);
+  if (c.length == 0) {
+    EXPECT_FALSE(decoded) << c.what;
+  } else {
+    ASSERT_TRUE(decoded) << c.what;
+    EXPECT_EQ(insn.length, c.length) << c.what;
+  }
+}
+
+constexpr CpuMode X86 = CpuMode::X86;
+constexpr CpuMode X64 = CpuMode::X64;
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, DecoderLength,
+    ::testing::Values(LengthCase{"hot-patch mov edi, edi", X86, {0x8B, 0xFF}, 2},
+                      LengthCase{"sub esp, imm32", X86, {0x81, 0xEC, 0x00, 0x01, 0x00, 0x00}, 6},
+                      LengthCase{"mov eax, [esp+4]", X86, {0x8B, 0x44, 0x24, 0x04}, 4},
+                      LengthCase{"16-bit addressing, [bp+disp8]", X86, {0x67, 0x8B, 0x46, 0x10}, 4},
+                      LengthCase{"16-bit addressing, [disp16]", X86, {0x67, 0x8B, 0x06, 0x34, 0x12}, 5},
+                      LengthCase{"mov eax, [moffs32]", X86, {0xA1, 0x78, 0x56, 0x34, 0x12}, 5},
+                      LengthCase{"mov eax, [moffs16]", X86, {0x67, 0xA1, 0x34, 0x12}, 4},
+                      LengthCase{"mov ax, imm16", X86, {0x66, 0xB8, 0x34, 0x12}, 4},
+                      LengthCase{"enter imm16, imm8", X86, {0xC8, 0x10, 0x00, 0x00}, 4},
+                      LengthCase{"call far ptr16:32", X86, {0x9A, 0, 0, 0, 0, 0x08, 0x00}, 7},
+                      LengthCase{"les in 32-bit mode", X86, {0xC4, 0x06}, 2},
+                      LengthCase{"vzeroupper (VEX) in 32-bit mode", X86, {0xC5, 0xF8, 0x77}, 3},
+                      LengthCase{"test al, imm8 (group 3 /0)", X86, {0xF6, 0xC0, 0x01}, 3},
+                      LengthCase{"neg al (group 3 /3)", X86, {0xF6, 0xD8}, 2},
+                      LengthCase{"test ecx, imm32", X86, {0xF7, 0xC1, 1, 2, 3, 4}, 6},
+                      LengthCase{"inc eax is no prefix in 32-bit mode", X86, {0x40}, 1},
+                      LengthCase{"mov rax, imm64", X64, {0x48, 0xB8, 1, 2, 3, 4, 5, 6, 7, 8}, 10},
+                      LengthCase{"mov dword [rip+d], imm32", X64, {0xC7, 0x05, 0, 0, 0, 0, 1, 0, 0, 0}, 10},
+                      LengthCase{"mov eax, [disp32] through SIB", X64, {0x8B, 0x04, 0x25, 0, 0, 0, 0}, 7},
+                      LengthCase{"mov rax, [moffs64]", X64, {0x48, 0xA1, 1, 2, 3, 4, 5, 6, 7, 8}, 10},
+                      LengthCase{"mov eax, [moffs32] with 67", X64, {0x67, 0xA1, 1, 2, 3, 4}, 6},
+                      LengthCase{"push es is undefined in 64-bit mode", X64, {0x06}, 0},
+                      LengthCase{"pusha is undefined in 64-bit mode", X64, {0x60}, 0},
+                      LengthCase{"endbr64", X64, {0xF3, 0x0F, 0x1E, 0xFA}, 4},
+                      LengthCase{"vpalignr (VEX, 0F 3A map)", X64, {0xC4, 0xE3, 0x79, 0x0F, 0xC1, 0x08}, 6},
+                      LengthCase{"vmovups zmm0, [rax] (EVEX)", X64, {0x62, 0xF1, 0x7C, 0x48, 0x10, 0x00}, 6},
+                      LengthCase{"pshufd xmm0, xmm1, imm8", X64, {0x66, 0x0F, 0x70, 0xC1, 0x1B}, 5},
+                      LengthCase{"crc32 (0F 38 map)", X64, {0xF2, 0x0F, 0x38, 0xF1, 0xC1}, 5},
+                      LengthCase{"more than 15 bytes",
+                                 X64,
+                                 {0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66, 0x66,
+                                  0x66, 0x66, 0x66, 0x90},
+                                 0},
+                      LengthCase{"cut short", X64, {0x48, 0x8B}, 0}));
+
+TEST(DecoderFlow, ClassifiesBranchesAndRipOperands) {
+  struct FlowCase {
+    std::vector<uint8_t> bytes;
+    ControlFlow flow;
+    uint8_t relativeSize;
+    int64_t displacement;
+  };
+  const FlowCase cases[] = {
+      {{0xE8, 0x10, 0, 0, 0}, ControlFlow::RelativeCall, 4, 16},
+      {{0xEB, 0xFE}, ControlFlow::RelativeJump, 1, -2},
+      {{0xE9, 0xFB, 0xFF, 0xFF, 0xFF}, ControlFlow::RelativeJump, 4, -5},
+      {{0x74, 0x05}, ControlFlow::ConditionalJump, 1, 5},
+      {{0x0F, 0x8C, 0, 1, 0, 0}, ControlFlow::ConditionalJump, 4, 256},
+      {{0xE2, 0xF0}, ControlFlow::CounterJump, 1, -16},
+      {{0xE3, 0x02}, ControlFlow::CounterJump, 1, 2},
+      {{0xC3}, ControlFlow::Return, 0, 0},
+      {{0xC2, 0x08, 0x00}, ControlFlow::Return, 0, 0},
+      {{0xFF, 0xE0}, ControlFlow::IndirectJump, 0, 0},
+      {{0xFF, 0xD0}, ControlFlow::Sequential, 0, 0},
+  };
+  for (const FlowCase& c : cases) {
+    Instruction insn;
+    ASSERT_TRUE(decodeInstruction(c.bytes.data(), c.bytes.size(), CpuMode::X64, insn));
+    EXPECT_EQ(insn.flow, c.flow) << "opcode " << int(c.bytes[0]);
+    EXPECT_EQ(insn.relativeSize, c.relativeSize) << "opcode " << int(c.bytes[0]);
+    EXPECT_EQ(branchDisplacement(c.bytes.data(), insn), c.displacement) << "opcode " << int(c.bytes[0]);
+  }
+
+  const uint8_t jccRel16[] = {0x66, 0x0F, 0x84, 0x10, 0x00};  // 32-bit mode only
+  Instruction insn;
+  ASSERT_TRUE(decodeInstruction(jccRel16, sizeof jccRel16, CpuMode::X86, insn));
+  EXPECT_EQ(insn.relativeSize, 2);
+
+  const uint8_t jumpThroughRip[] = {0xFF, 0x25, 0x10, 0x00, 0x00, 0x00};
+  ASSERT_TRUE(decodeInstruction(jumpThroughRip, sizeof jumpThroughRip, CpuMode::X64, insn));
+  EXPECT_EQ(insn.flow, ControlFlow::IndirectJump);
+  EXPECT_EQ(insn.ripDisplacementOffset, 2);
+  EXPECT_EQ(ripDisplacement(jumpThroughRip, insn), 16);
+  // The same bytes in 32-bit mode address an absolute location.
+  ASSERT_TRUE(decodeInstruction(jumpThroughRip, sizeof jumpThroughRip, CpuMode::X86, insn));
+  EXPECT_EQ(insn.ripDisplacementOffset, 0);
+
+  const uint8_t imulWithRipAndImmediate[] = {0x48, 0x69, 0x05, 0, 0, 0,
+                                             0,    0x10, 0,    0, 0};  // imul rax, [rip+d], imm32
+  ASSERT_TRUE(decodeInstruction(imulWithRipAndImmediate, sizeof imulWithRipAndImmediate, CpuMode::X64, insn));
+  EXPECT_EQ(insn.length, 11);
+  EXPECT_EQ(insn.ripDisplacementOffset, 3);
+}
+
+}  // namespace
+}  // namespace vantorix::detour
