@@ -1,11 +1,15 @@
 #include "hook/live_shaders.h"
 
+#include "effect/effect_proxy.h"
+
 std::vector<LoadedShader> liveShaders;
 CRITICAL_SECTION liveShadersLock;
 
 void ReleaseLiveShaders() {
   EnterCriticalSection(&liveShadersLock);
-  // Proxies are released once the effect proxy lands; until then the list stays empty.
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.proxy) shader.proxy->Release();
+  }
   liveShaders.clear();
   LeaveCriticalSection(&liveShadersLock);
 }

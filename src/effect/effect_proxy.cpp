@@ -1,0 +1,193 @@
+// Reference counting and the calls that pass handles through to the inner
+// effect, or hand out handles whose names the proxy remembers.
+#include "effect/effect_proxy.h"
+
+EffectProxy::EffectProxy(ID3DXEffect* effect, const std::string& name)
+    : innerEffect(effect), refCount(1), shaderName(name) {}
+
+EffectProxy::~EffectProxy() {
+  if (innerEffect) innerEffect->Release();
+}
+
+// Every interface identifier yields the proxy itself, so the game can never
+// reach the inner effect around it.
+HRESULT STDMETHODCALLTYPE EffectProxy::QueryInterface(REFIID, void** ppvObj) {
+  *ppvObj = static_cast<ID3DXEffect*>(this);
+  static_cast<ID3DXEffect*>(this)->AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE EffectProxy::AddRef() {
+  return ++refCount;
+}
+
+ULONG STDMETHODCALLTYPE EffectProxy::Release() {
+  ULONG count = --refCount;
+  if (count == 0) delete this;
+  return count;
+}
+
+// Calls passed straight on, arguments unchanged.
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetDesc(D3DXEFFECT_DESC* pDesc) {
+  return innerEffect->GetDesc(pDesc);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetParameterDesc(D3DXHANDLE hParameter, D3DXPARAMETER_DESC* pDesc) {
+  return innerEffect->GetParameterDesc(hParameter, pDesc);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetPassDesc(D3DXHANDLE hPass, D3DXPASS_DESC* pDesc) {
+  return innerEffect->GetPassDesc(hPass, pDesc);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetFunctionDesc(D3DXHANDLE hShader, D3DXFUNCTION_DESC* pDesc) {
+  return innerEffect->GetFunctionDesc(hShader, pDesc);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetFunction(UINT Index) {
+  return innerEffect->GetFunction(Index);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetFunctionByName(LPCSTR pName) {
+  return innerEffect->GetFunctionByName(pName);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetAnnotation(D3DXHANDLE hObject, UINT Index) {
+  return innerEffect->GetAnnotation(hObject, Index);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetAnnotationByName(D3DXHANDLE hObject, LPCSTR pName) {
+  return innerEffect->GetAnnotationByName(hObject, pName);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetPool(LPD3DXEFFECTPOOL* ppPool) {
+  return innerEffect->GetPool(ppPool);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::Begin(UINT* pPasses, DWORD Flags) {
+  return innerEffect->Begin(pPasses, Flags);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::BeginPass(UINT Pass) {
+  return innerEffect->BeginPass(Pass);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::CommitChanges() {
+  return innerEffect->CommitChanges();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::EndPass() {
+  return innerEffect->EndPass();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::End() {
+  return innerEffect->End();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetDevice(LPDIRECT3DDEVICE9* ppDevice) {
+  return innerEffect->GetDevice(ppDevice);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::OnLostDevice() {
+  return innerEffect->OnLostDevice();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::OnResetDevice() {
+  return innerEffect->OnResetDevice();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetStateManager(LPD3DXEFFECTSTATEMANAGER pManager) {
+  return innerEffect->SetStateManager(pManager);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetStateManager(LPD3DXEFFECTSTATEMANAGER* ppManager) {
+  return innerEffect->GetStateManager(ppManager);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::BeginParameterBlock() {
+  return innerEffect->BeginParameterBlock();
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::EndParameterBlock() {
+  return innerEffect->EndParameterBlock();
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::ApplyParameterBlock(D3DXHANDLE hParameterBlock) {
+  return innerEffect->ApplyParameterBlock(hParameterBlock);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::DeleteParameterBlock(D3DXHANDLE hParameterBlock) {
+  return innerEffect->DeleteParameterBlock(hParameterBlock);
+}
+
+// The clone belongs to the caller as the inner effect made it: not wrapped.
+HRESULT STDMETHODCALLTYPE EffectProxy::CloneEffect(LPDIRECT3DDEVICE9 pDevice, LPD3DXEFFECT* ppEffect) {
+  return innerEffect->CloneEffect(pDevice, ppEffect);
+}
+
+// Parameter handles handed out are remembered by name.
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameter(D3DXHANDLE hParameter, UINT Index) {
+  return RememberParameterName(innerEffect->GetParameter(hParameter, Index));
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
+  return RememberParameterName(innerEffect->GetParameterByName(hParameter, pName));
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterBySemantic(D3DXHANDLE hParameter, LPCSTR pSemantic) {
+  return RememberParameterName(innerEffect->GetParameterBySemantic(hParameter, pSemantic));
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterElement(D3DXHANDLE hParameter, UINT Index) {
+  return RememberParameterName(innerEffect->GetParameterElement(hParameter, Index));
+}
+
+// Technique handles handed out are remembered by name; those passed in are
+// resolved by name on the current inner effect.
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetTechnique(UINT Index) {
+  return RememberTechniqueName(innerEffect->GetTechnique(Index));
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetTechniqueByName(LPCSTR pName) {
+  return RememberTechniqueName(innerEffect->GetTechniqueByName(pName));
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetCurrentTechnique() {
+  return RememberTechniqueName(innerEffect->GetCurrentTechnique());
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetTechniqueDesc(D3DXHANDLE hTechnique, D3DXTECHNIQUE_DESC* pDesc) {
+  return innerEffect->GetTechniqueDesc(ResolveTechniqueHandle(hTechnique), pDesc);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetPass(D3DXHANDLE hTechnique, UINT Index) {
+  return innerEffect->GetPass(ResolveTechniqueHandle(hTechnique), Index);
+}
+
+D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetPassByName(D3DXHANDLE hTechnique, LPCSTR pName) {
+  return innerEffect->GetPassByName(ResolveTechniqueHandle(hTechnique), pName);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::ValidateTechnique(D3DXHANDLE hTechnique) {
+  return innerEffect->ValidateTechnique(ResolveTechniqueHandle(hTechnique));
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) {
+  return innerEffect->FindNextValidTechnique(ResolveTechniqueHandle(hTechnique), pTechnique);
+}
+
+// Remembering the handle first gives a never-seen handle its name, so the
+// selection is known by name from this very call on.
+HRESULT STDMETHODCALLTYPE EffectProxy::SetTechnique(D3DXHANDLE hTechnique) {
+  RememberTechniqueName(hTechnique);
+  auto known = techniqueNames.find(hTechnique);
+  if (known != techniqueNames.end()) currentTechniqueName = known->second;
+  return innerEffect->SetTechnique(ResolveTechniqueHandle(hTechnique));
+}
+
+BOOL STDMETHODCALLTYPE EffectProxy::IsParameterUsed(D3DXHANDLE hParameter, D3DXHANDLE hTechnique) {
+  return innerEffect->IsParameterUsed(ResolveParameterHandle(hParameter), ResolveTechniqueHandle(hTechnique));
+}

@@ -1,0 +1,163 @@
+// The effect handed to the game in place of every effect compiled from an
+// effect file. It forwards the whole ID3DXEffect interface to the compiled
+// effect it wraps, remembers the names behind the handles it hands out and
+// the bytes of every value set through it, so that hot reload can swap the
+// compiled effect while the game keeps its handles and values.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "params/shader_param.h"
+#include "platform/direct3d.h"
+
+// Orders handles by their address, as unsigned values.
+struct HandleAddressLess {
+  bool operator()(D3DXHANDLE a, D3DXHANDLE b) const {
+    return reinterpret_cast<std::uintptr_t>(a) < reinterpret_cast<std::uintptr_t>(b);
+  }
+};
+
+class EffectProxy : public ID3DXEffect {
+ public:
+  // Takes over the caller's reference on `effect`; the count starts at 1.
+  EffectProxy(ID3DXEffect* effect, const std::string& name);
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObj) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // ID3DXBaseEffect: descriptions
+  HRESULT STDMETHODCALLTYPE GetDesc(D3DXEFFECT_DESC* pDesc) override;
+  HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE hParameter, D3DXPARAMETER_DESC* pDesc) override;
+  HRESULT STDMETHODCALLTYPE GetTechniqueDesc(D3DXHANDLE hTechnique, D3DXTECHNIQUE_DESC* pDesc) override;
+  HRESULT STDMETHODCALLTYPE GetPassDesc(D3DXHANDLE hPass, D3DXPASS_DESC* pDesc) override;
+  HRESULT STDMETHODCALLTYPE GetFunctionDesc(D3DXHANDLE hShader, D3DXFUNCTION_DESC* pDesc) override;
+
+  // ID3DXBaseEffect: handle lookups
+  D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE hParameter, UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterBySemantic(D3DXHANDLE hParameter, LPCSTR pSemantic) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE hParameter, UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(LPCSTR pName) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetPass(D3DXHANDLE hTechnique, UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetPassByName(D3DXHANDLE hTechnique, LPCSTR pName) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetFunction(UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetFunctionByName(LPCSTR pName) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetAnnotation(D3DXHANDLE hObject, UINT Index) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetAnnotationByName(D3DXHANDLE hObject, LPCSTR pName) override;
+
+  // ID3DXBaseEffect: values
+  HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) override;
+  HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) override;
+  HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE hParameter, BOOL b) override;
+  HRESULT STDMETHODCALLTYPE GetBool(D3DXHANDLE hParameter, BOOL* pb) override;
+  HRESULT STDMETHODCALLTYPE SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetBoolArray(D3DXHANDLE hParameter, BOOL* pb, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetInt(D3DXHANDLE hParameter, INT n) override;
+  HRESULT STDMETHODCALLTYPE GetInt(D3DXHANDLE hParameter, INT* pn) override;
+  HRESULT STDMETHODCALLTYPE SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetIntArray(D3DXHANDLE hParameter, INT* pn, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetFloat(D3DXHANDLE hParameter, FLOAT f) override;
+  HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE hParameter, FLOAT* pf) override;
+  HRESULT STDMETHODCALLTYPE SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) override;
+  HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) override;
+  HRESULT STDMETHODCALLTYPE SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
+                                           UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
+  HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
+  HRESULT STDMETHODCALLTYPE SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
+                                           UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetMatrixArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix, UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetMatrixPointerArray(D3DXHANDLE hParameter, const D3DXMATRIX** ppMatrix,
+                                                  UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetMatrixPointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
+                                                  UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) override;
+  HRESULT STDMETHODCALLTYPE GetMatrixTranspose(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) override;
+  HRESULT STDMETHODCALLTYPE SetMatrixTransposeArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
+                                                    UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetMatrixTransposeArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
+                                                    UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetMatrixTransposePointerArray(D3DXHANDLE hParameter, const D3DXMATRIX** ppMatrix,
+                                                           UINT Count) override;
+  HRESULT STDMETHODCALLTYPE GetMatrixTransposePointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
+                                                           UINT Count) override;
+  HRESULT STDMETHODCALLTYPE SetString(D3DXHANDLE hParameter, LPCSTR pString) override;
+  HRESULT STDMETHODCALLTYPE GetString(D3DXHANDLE hParameter, LPCSTR* ppString) override;
+  HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) override;
+  HRESULT STDMETHODCALLTYPE GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) override;
+  HRESULT STDMETHODCALLTYPE GetPixelShader(D3DXHANDLE hParameter, LPDIRECT3DPIXELSHADER9* ppPShader) override;
+  HRESULT STDMETHODCALLTYPE GetVertexShader(D3DXHANDLE hParameter,
+                                            LPDIRECT3DVERTEXSHADER9* ppVShader) override;
+  HRESULT STDMETHODCALLTYPE SetArrayRange(D3DXHANDLE hParameter, UINT uStart, UINT uEnd) override;
+
+  // ID3DXEffect: pool and techniques
+  HRESULT STDMETHODCALLTYPE GetPool(LPD3DXEFFECTPOOL* ppPool) override;
+  HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE hTechnique) override;
+  D3DXHANDLE STDMETHODCALLTYPE GetCurrentTechnique() override;
+  HRESULT STDMETHODCALLTYPE ValidateTechnique(D3DXHANDLE hTechnique) override;
+  HRESULT STDMETHODCALLTYPE FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) override;
+  BOOL STDMETHODCALLTYPE IsParameterUsed(D3DXHANDLE hParameter, D3DXHANDLE hTechnique) override;
+
+  // ID3DXEffect: rendering
+  HRESULT STDMETHODCALLTYPE Begin(UINT* pPasses, DWORD Flags) override;
+  HRESULT STDMETHODCALLTYPE BeginPass(UINT Pass) override;
+  HRESULT STDMETHODCALLTYPE CommitChanges() override;
+  HRESULT STDMETHODCALLTYPE EndPass() override;
+  HRESULT STDMETHODCALLTYPE End() override;
+
+  // ID3DXEffect: device and state
+  HRESULT STDMETHODCALLTYPE GetDevice(LPDIRECT3DDEVICE9* ppDevice) override;
+  HRESULT STDMETHODCALLTYPE OnLostDevice() override;
+  HRESULT STDMETHODCALLTYPE OnResetDevice() override;
+  HRESULT STDMETHODCALLTYPE SetStateManager(LPD3DXEFFECTSTATEMANAGER pManager) override;
+  HRESULT STDMETHODCALLTYPE GetStateManager(LPD3DXEFFECTSTATEMANAGER* ppManager) override;
+
+  // ID3DXEffect: parameter blocks
+  HRESULT STDMETHODCALLTYPE BeginParameterBlock() override;
+  D3DXHANDLE STDMETHODCALLTYPE EndParameterBlock() override;
+  HRESULT STDMETHODCALLTYPE ApplyParameterBlock(D3DXHANDLE hParameterBlock) override;
+  HRESULT STDMETHODCALLTYPE DeleteParameterBlock(D3DXHANDLE hParameterBlock) override;
+
+  // ID3DXEffect: cloning and raw writes
+  HRESULT STDMETHODCALLTYPE CloneEffect(LPDIRECT3DDEVICE9 pDevice, LPD3DXEFFECT* ppEffect) override;
+  HRESULT STDMETHODCALLTYPE SetRawValue(D3DXHANDLE hParameter, LPCVOID pData, UINT ByteOffset,
+                                        UINT Bytes) override;
+
+  // Declared after every interface method so that it takes the last slots.
+  // Releases the inner effect once.
+  virtual ~EffectProxy();
+
+  // Handle and value bookkeeping.
+  D3DXHANDLE RememberParameterName(D3DXHANDLE handle);
+  D3DXHANDLE RememberTechniqueName(D3DXHANDLE handle);
+  void RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
+  // A remembered handle is looked up again by name on the current inner
+  // effect; any other handle (or a name used as one) passes unchanged.
+  D3DXHANDLE ResolveParameterHandle(D3DXHANDLE handle);
+  D3DXHANDLE ResolveTechniqueHandle(D3DXHANDLE handle);
+
+  // The tunable-parameter model, its saved settings and its panel.
+  void ParseParameterAnnotations(ID3DXEffect* effect);
+  void RestoreRecordedValues(ID3DXEffect* effect);
+  void LoadParameterSettings();
+  void SaveParameterSettings();
+  void DrawParameterPanel();
+
+  ID3DXEffect* innerEffect;
+  ULONG refCount;
+  std::string shaderName;
+  std::map<D3DXHANDLE, std::string, HandleAddressLess> parameterNames;
+  std::map<D3DXHANDLE, std::string, HandleAddressLess> techniqueNames;
+  std::map<std::string, std::vector<std::uint8_t>> recordedValues;
+  std::string currentTechniqueName;
+  std::vector<ShaderParam> parameters;
+};

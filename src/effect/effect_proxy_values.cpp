@@ -1,0 +1,199 @@
+// Parameter value calls. The setters record the bytes they are given under
+// the parameter's name before forwarding, whatever the inner effect then
+// answers; every parameter handle is resolved by name on the current inner
+// effect.
+#include <cstring>
+
+#include "effect/effect_proxy.h"
+
+namespace {
+constexpr std::uint32_t kScalarBytes = 4;
+constexpr std::uint32_t kVectorBytes = sizeof(D3DXVECTOR4);
+constexpr std::uint32_t kMatrixBytes = sizeof(D3DXMATRIX);
+static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
+  RecordParameterValue(hParameter, pData, Bytes);
+  return innerEffect->SetValue(ResolveParameterHandle(hParameter), pData, Bytes);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
+  RecordParameterValue(hParameter, &b, kScalarBytes);
+  return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
+  RecordParameterValue(hParameter, pb, kScalarBytes * Count);
+  return innerEffect->SetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
+  RecordParameterValue(hParameter, &n, kScalarBytes);
+  return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
+  RecordParameterValue(hParameter, pn, kScalarBytes * Count);
+  return innerEffect->SetIntArray(ResolveParameterHandle(hParameter), pn, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
+  RecordParameterValue(hParameter, &f, kScalarBytes);
+  return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
+  RecordParameterValue(hParameter, pf, kScalarBytes * Count);
+  return innerEffect->SetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
+  RecordParameterValue(hParameter, pVector, kVectorBytes);
+  return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
+                                                      UINT Count) {
+  RecordParameterValue(hParameter, pVector, kVectorBytes * Count);
+  return innerEffect->SetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  RecordParameterValue(hParameter, pMatrix, kMatrixBytes);
+  return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
+                                                      UINT Count) {
+  RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count);
+  return innerEffect->SetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+}
+
+// Transposed matrices are recorded as passed, not transposed.
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  RecordParameterValue(hParameter, pMatrix, kMatrixBytes);
+  return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposeArray(D3DXHANDLE hParameter,
+                                                               const D3DXMATRIX* pMatrix, UINT Count) {
+  RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count);
+  return innerEffect->SetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+}
+
+// The terminating NUL is part of the recorded bytes.
+HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR pString) {
+  if (pString)
+    RecordParameterValue(hParameter, pString, static_cast<std::uint32_t>(std::strlen(pString) + 1));
+  return innerEffect->SetString(ResolveParameterHandle(hParameter), pString);
+}
+
+// Calls that record nothing: the handle is resolved and the rest passes on.
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
+  return innerEffect->GetValue(ResolveParameterHandle(hParameter), pData, Bytes);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetBool(D3DXHANDLE hParameter, BOOL* pb) {
+  return innerEffect->GetBool(ResolveParameterHandle(hParameter), pb);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetBoolArray(D3DXHANDLE hParameter, BOOL* pb, UINT Count) {
+  return innerEffect->GetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetInt(D3DXHANDLE hParameter, INT* pn) {
+  return innerEffect->GetInt(ResolveParameterHandle(hParameter), pn);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetIntArray(D3DXHANDLE hParameter, INT* pn, UINT Count) {
+  return innerEffect->GetIntArray(ResolveParameterHandle(hParameter), pn, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
+  return innerEffect->GetFloat(ResolveParameterHandle(hParameter), pf);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) {
+  return innerEffect->GetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
+  return innerEffect->GetVector(ResolveParameterHandle(hParameter), pVector);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
+                                                      UINT Count) {
+  return innerEffect->GetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
+  return innerEffect->GetMatrix(ResolveParameterHandle(hParameter), pMatrix);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
+                                                      UINT Count) {
+  return innerEffect->GetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixPointerArray(D3DXHANDLE hParameter,
+                                                             const D3DXMATRIX** ppMatrix, UINT Count) {
+  return innerEffect->SetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixPointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
+                                                             UINT Count) {
+  return innerEffect->GetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTranspose(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
+  return innerEffect->GetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposeArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
+                                                               UINT Count) {
+  return innerEffect->GetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposePointerArray(D3DXHANDLE hParameter,
+                                                                      const D3DXMATRIX** ppMatrix,
+                                                                      UINT Count) {
+  return innerEffect->SetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposePointerArray(D3DXHANDLE hParameter,
+                                                                      D3DXMATRIX** ppMatrix, UINT Count) {
+  return innerEffect->GetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetString(D3DXHANDLE hParameter, LPCSTR* ppString) {
+  return innerEffect->GetString(ResolveParameterHandle(hParameter), ppString);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
+  return innerEffect->SetTexture(ResolveParameterHandle(hParameter), pTexture);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) {
+  return innerEffect->GetTexture(ResolveParameterHandle(hParameter), ppTexture);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetPixelShader(D3DXHANDLE hParameter,
+                                                      LPDIRECT3DPIXELSHADER9* ppPShader) {
+  return innerEffect->GetPixelShader(ResolveParameterHandle(hParameter), ppPShader);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::GetVertexShader(D3DXHANDLE hParameter,
+                                                       LPDIRECT3DVERTEXSHADER9* ppVShader) {
+  return innerEffect->GetVertexShader(ResolveParameterHandle(hParameter), ppVShader);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetArrayRange(D3DXHANDLE hParameter, UINT uStart, UINT uEnd) {
+  return innerEffect->SetArrayRange(ResolveParameterHandle(hParameter), uStart, uEnd);
+}
+
+HRESULT STDMETHODCALLTYPE EffectProxy::SetRawValue(D3DXHANDLE hParameter, LPCVOID pData, UINT ByteOffset,
+                                                   UINT Bytes) {
+  return innerEffect->SetRawValue(ResolveParameterHandle(hParameter), pData, ByteOffset, Bytes);
+}
