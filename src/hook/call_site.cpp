@@ -1,5 +1,8 @@
 #include "hook/call_site.h"
 
+#include "hook/call_patch.h"
+#include "hook/create_effect_hook.h"
+
 void RedirectHostCallSite() {
-  // The call-site patcher lands with its own change.
+  MakeCallPatch(kHostCreateEffectCallSite, reinterpret_cast<std::uintptr_t>(&D3DXCreateEffectFromResourceHook), true);
 }

@@ -1,11 +1,13 @@
 #include "overlay/device_hooks.h"
 
+#include <MinHook.h>
+
 #include "overlay/overlay_state.h"
 
-void InitializeHookingLibrary() {
-  // MH_Initialize is called here once the hooking library lands.
-}
+void InitializeHookingLibrary() { MH_Initialize(); }
 
 void RemoveDeviceHooks() {
   if (!deviceHooksInstalled) return;
+  MH_DisableHook(MH_ALL_HOOKS);
+  MH_Uninitialize();
 }

@@ -29,6 +29,8 @@ bool PathExists(const std::string& path) {
 
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes) {
   try {
+    std::error_code error;
+    if (fs::is_directory(HostPath(path), error)) return false;  // folders cannot be opened as files
     std::ifstream in(HostPath(path), std::ios::binary | std::ios::ate);
     if (!in) return false;
     std::streamoff size = in.tellg();

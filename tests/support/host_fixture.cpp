@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/module_entry.h"
+#include "sim/host_code.h"
 #include "sim/host_kernel.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +23,7 @@ void HostFixture::SetUp() {
   workDir = name.data();
   ASSERT_EQ(chdir(workDir.c_str()), 0);
   sim::ResetKernel();
+  ASSERT_TRUE(sim::InstallHostCode());
 }
 
 void HostFixture::TearDown() {

@@ -1,0 +1,122 @@
+#include "hook/create_effect_hook.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/log.h"
+#include "core/scoped_timer.h"
+#include "effect/custom_textures.h"
+#include "effect/effect_proxy.h"
+#include "effect/engine_uniforms.h"
+#include "hook/live_shaders.h"
+#include "hook/shader_source.h"
+
+namespace {
+
+constexpr std::size_t kNameBufferSize = 256;
+
+// Resources named by a number carry it in the pointer's low word, as MAKEINTRESOURCE does.
+bool IsResourceNumber(LPCSTR resource) { return reinterpret_cast<std::uintptr_t>(resource) < 0x10000; }
+
+// True when the name and its NUL fit the name buffer.
+bool FitsNameBuffer(LPCSTR resource) {
+  for (std::size_t i = 0; i < kNameBufferSize; ++i) {
+    if (resource[i] == '\0') return true;
+  }
+  return false;
+}
+
+// Compiles the effect file, wraps it and hands the proxy to the host.
+// Returns false (with nothing handed out) when the host's resource must be used.
+bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO* defines, DWORD flags,
+                    LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* ppEffect) {
+  std::string path = ResolveShaderPath(name);
+  if (path.empty()) {
+    LogInfo("Falling back to original resource shader for: %s", name);
+    return false;
+  }
+  LogInfo("Trying to load shader from file: %s", path.c_str());
+
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  HRESULT hr = D3DXCreateEffectFromFileA(device, path.c_str(), defines, &includeHandler, flags, pool, &effect, &messages);
+  if (FAILED(hr)) {
+    if (messages != nullptr) {
+      LogError("Shader FAILED to load from file: %s", path.c_str());
+      LogError("Shader compile errors:\n%s", static_cast<const char*>(messages->GetBufferPointer()));
+      messages->Release();
+    }
+    if (effect != nullptr) effect->Release();
+    return false;
+  }
+  LogInfo("Shader loaded successfully from file: %s", path.c_str());
+  if (messages != nullptr) {
+    LogWarn("Shader warnings:\n%s", static_cast<const char*>(messages->GetBufferPointer()));
+    messages->Release();
+  }
+  if (effect != nullptr) ApplyEngineUniforms(effect);
+
+  EffectProxy* proxy = nullptr;
+  try {
+    proxy = new EffectProxy(effect, name);
+    if (effect != nullptr) {
+      proxy->ParseParameterAnnotations(effect);
+      proxy->LoadParameterSettings();
+    }
+  } catch (...) {
+    // Out of memory while building the proxy: the host gets its resource instead.
+    if (proxy != nullptr) {
+      proxy->Release();
+    } else if (effect != nullptr) {
+      effect->Release();
+    }
+    LogError("Out of memory while wrapping shader: %s", name);
+    return false;
+  }
+
+  if (ppEffect != nullptr) *ppEffect = proxy;
+
+  EnterCriticalSection(&liveShadersLock);
+  try {
+    liveShaders.push_back(LoadedShader{proxy, name});
+    proxy->AddRef();
+  } catch (...) {
+    LogError("Out of memory while listing shader: %s", name);
+  }
+  LeaveCriticalSection(&liveShadersLock);
+  if (ppEffect == nullptr) proxy->Release();
+  return true;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODULE hSrcModule, LPCSTR pSrcResource,
+                                                const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude, DWORD Flags,
+                                                LPD3DXEFFECTPOOL pPool, LPD3DXEFFECT* ppEffect,
+                                                LPD3DXBUFFER* ppCompilationErrors) {
+  // A numbered resource has no name to find a file by; a name too long for
+  // the name buffer has no file either. Both go to the host's resource.
+  char number[16] = {};
+  bool numbered = IsResourceNumber(pSrcResource);
+  if (numbered) {
+    std::snprintf(number, sizeof(number), "#%u", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(pSrcResource)));
+  }
+  const char* shown = numbered ? number : pSrcResource;
+  LogInfo("Hook triggered for shader: %s", shown);
+  ScopedTimer timer("D3DXCreateEffectFromResourceHook");
+  if (!customTexturesInitialized) InitializeCustomTextures(pDevice);
+
+  bool fromFile = false;
+  if (!numbered && FitsNameBuffer(pSrcResource)) {
+    char name[kNameBufferSize];
+    std::strcpy(name, pSrcResource);
+    fromFile = CreateFromFile(pDevice, name, pDefines, Flags, pPool, ppEffect);
+  } else {
+    LogInfo("Falling back to original resource shader for: %s", shown);
+  }
+  if (fromFile) return S_OK;
+  return D3DXCreateEffectFromResourceA(pDevice, hSrcModule, pSrcResource, pDefines, pInclude, Flags, pPool, ppEffect,
+                                       ppCompilationErrors);
+}

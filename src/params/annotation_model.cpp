@@ -1,0 +1,149 @@
+// Builds a proxy's tunable parameters from the "UI" annotations of its
+// effect, and pushes recorded values into a new effect after a reload.
+#include <cstring>
+
+#include "effect/effect_proxy.h"
+
+namespace {
+
+// The annotation's string, or null when it is missing or not readable as one.
+LPCSTR AnnotationString(ID3DXEffect* effect, D3DXHANDLE parameter, LPCSTR name) {
+  D3DXHANDLE annotation = effect->GetAnnotationByName(parameter, name);
+  if (annotation == nullptr) return nullptr;
+  LPCSTR text = nullptr;
+  if (FAILED(effect->GetString(annotation, &text))) return nullptr;
+  return text;
+}
+
+// Items separated by NULs and closed by an empty item, as the combo widget reads them.
+std::vector<char> ComboItems(const char* enumText) {
+  std::vector<char> items(enumText, enumText + std::strlen(enumText));
+  for (char& c : items) {
+    if (c == ',') c = '\0';
+  }
+  items.push_back('\0');
+  items.push_back('\0');
+  return items;
+}
+
+void ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DESC& desc, ShaderParam& param) {
+  LPCSTR widget = AnnotationString(effect, h, "UIWidget");
+  if (desc.Class == D3DXPC_SCALAR && desc.Type == D3DXPT_FLOAT) {
+    effect->GetFloat(h, &param.floatValue);
+    if (widget != nullptr && std::strcmp(widget, "Combo") == 0) {
+      param.kind = WidgetKind::Combo;
+      param.intValue = static_cast<std::int32_t>(param.floatValue);
+      if (LPCSTR items = AnnotationString(effect, h, "UIEnum")) param.comboItems = ComboItems(items);
+      return;
+    }
+    param.kind = WidgetKind::Slider;
+    if (D3DXHANDLE min = effect->GetAnnotationByName(h, "UIMin")) effect->GetFloat(min, &param.minValue);
+    if (D3DXHANDLE max = effect->GetAnnotationByName(h, "UIMax")) effect->GetFloat(max, &param.maxValue);
+  } else if (desc.Class == D3DXPC_SCALAR && desc.Type == D3DXPT_BOOL) {
+    param.kind = WidgetKind::Checkbox;
+    BOOL value = FALSE;
+    effect->GetBool(h, &value);
+    param.boolValue = value != FALSE;
+  } else if (desc.Class == D3DXPC_VECTOR && desc.Type == D3DXPT_FLOAT && desc.Bytes == 16) {
+    param.kind = WidgetKind::Color;
+    D3DXVECTOR4 value(0, 0, 0, 0);
+    if (SUCCEEDED(effect->GetVector(h, &value))) param.vectorValue = value;
+  }
+}
+
+void RecordDefault(EffectProxy& proxy, const ShaderParam& param) {
+  switch (param.kind) {
+    case WidgetKind::Slider:
+    case WidgetKind::Combo:
+      proxy.RecordParameterValue(param.handle, &param.floatValue, 4);
+      break;
+    case WidgetKind::Checkbox: {
+      std::int32_t value = param.boolValue ? 1 : 0;
+      proxy.RecordParameterValue(param.handle, &value, 4);
+      break;
+    }
+    case WidgetKind::Color:
+      proxy.RecordParameterValue(param.handle, &param.vectorValue, 16);
+      break;
+    default:
+      break;
+  }
+}
+
+// Brings a record's cached value in line with recorded bytes.
+void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
+  switch (param.kind) {
+    case WidgetKind::Slider:
+    case WidgetKind::Combo:
+      if (bytes.size() < 4) return;
+      std::memcpy(&param.floatValue, bytes.data(), 4);
+      if (param.kind == WidgetKind::Combo) param.intValue = static_cast<std::int32_t>(param.floatValue);
+      return;
+    case WidgetKind::Checkbox: {
+      if (bytes.size() < 4) return;
+      std::int32_t value;
+      std::memcpy(&value, bytes.data(), 4);
+      param.boolValue = value != 0;
+      return;
+    }
+    case WidgetKind::Color:
+      if (bytes.size() < 16) return;
+      std::memcpy(&param.vectorValue, bytes.data(), 16);
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace
+
+void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
+  parameters.clear();
+  D3DXEFFECT_DESC effectDesc;
+  std::memset(&effectDesc, 0, sizeof(effectDesc));
+  if (FAILED(effect->GetDesc(&effectDesc))) return;
+  for (UINT i = 0; i < effectDesc.Parameters; ++i) {
+    D3DXHANDLE h = effect->GetParameter(nullptr, i);
+    RememberParameterName(h);
+    D3DXPARAMETER_DESC desc;
+    std::memset(&desc, 0, sizeof(desc));
+    if (FAILED(effect->GetParameterDesc(h, &desc))) continue;
+    D3DXHANDLE uiName = effect->GetAnnotationByName(h, "UIName");
+    if (uiName == nullptr) continue;
+
+    ShaderParam param;
+    param.name = desc.Name != nullptr ? desc.Name : "";
+    param.handle = h;
+    LPCSTR label = nullptr;
+    param.uiName = SUCCEEDED(effect->GetString(uiName, &label)) && label != nullptr ? label : param.name;
+    LPCSTR group = AnnotationString(effect, h, "UIGroup");
+    param.group = group != nullptr ? group : "General";
+    if (D3DXHANDLE groupOrder = effect->GetAnnotationByName(h, "UIGroupOrder")) {
+      INT value = 0;
+      if (SUCCEEDED(effect->GetInt(groupOrder, &value))) param.groupOrder = value;
+    }
+    D3DXHANDLE order = effect->GetAnnotationByName(h, "UIOrder");
+    if (order == nullptr) {
+      param.order = static_cast<std::int32_t>(i * 10);
+    } else {
+      INT value = 0;
+      param.order = SUCCEEDED(effect->GetInt(order, &value)) ? value : 0;
+    }
+    if (LPCSTR condition = AnnotationString(effect, h, "UICondition")) param.condition = condition;
+    ReadKindAndValue(effect, h, desc, param);
+
+    parameters.push_back(param);
+    if (recordedValues.find(param.name) == recordedValues.end()) RecordDefault(*this, param);
+  }
+}
+
+void EffectProxy::RestoreRecordedValues(ID3DXEffect* effect) {
+  for (const auto& entry : recordedValues) {
+    D3DXHANDLE h = effect->GetParameterByName(nullptr, entry.first.c_str());
+    if (h != nullptr) effect->SetValue(h, entry.second.data(), static_cast<UINT>(entry.second.size()));
+    for (ShaderParam& param : parameters) {
+      if (param.name == entry.first) ApplyBytes(param, entry.second);
+    }
+  }
+  effect->CommitChanges();
+}

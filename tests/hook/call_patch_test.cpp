@@ -1,0 +1,130 @@
+// The call-site patcher on real code pages mapped at 32-bit addresses, with
+// the page protection of host code.
+#include <sys/mman.h>
+
+#include <cstring>
+
+#include "core/config.h"
+#include "hook/call_patch.h"
+#include "host_fixture.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+constexpr std::uintptr_t kPage = 0x30000000;
+constexpr std::size_t kPageSize = 0x1000;
+
+class CallPatchTest : public HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    void* mapped = mmap(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    ASSERT_EQ(mapped, reinterpret_cast<void*>(kPage));
+    loaderConfig.LoggingLevel = 2;
+    loaderConfig.IncludeTimestamps = 0;
+  }
+  void TearDown() override {
+    munmap(reinterpret_cast<void*>(kPage), 2 * kPageSize);
+    loaderConfig = LoaderConfig();
+    HostFixture::TearDown();
+  }
+  // Writes bytes, then makes both pages read+execute like host code.
+  void Code(std::uintptr_t at, std::initializer_list<std::uint8_t> bytes) {
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(at));
+  }
+  void Seal() { ASSERT_EQ(mprotect(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_EXEC), 0); }
+  std::uint8_t Byte(std::uintptr_t at) { return *reinterpret_cast<std::uint8_t*>(at); }
+  std::int32_t Int(std::uintptr_t at) {
+    std::int32_t v;
+    std::memcpy(&v, reinterpret_cast<void*>(at), 4);
+    return v;
+  }
+  void Put32(std::uintptr_t at, std::uint32_t value) { std::memcpy(reinterpret_cast<void*>(at), &value, 4); }
+};
+
+TEST_F(CallPatchTest, RelativeCallAndJumpGiveTheirDestination) {
+  const std::uintptr_t site = kPage + 0x100;
+  Code(site, {0xE8, 0x00, 0x10, 0x00, 0x00});
+  Code(site + 0x20, {0xE9, 0xF0, 0xFF, 0xFF, 0xFF});
+  Seal();
+  EXPECT_EQ(ReadBranchTarget(site, true), site + 0x1005);
+  EXPECT_EQ(ReadBranchTarget(site + 0x20, true), site + 0x20 + 5 - 0x10);
+
+  std::uintptr_t old = MakeCallPatch(site, kPage + 0x800, true);
+  EXPECT_EQ(old, site + 0x1005);
+  EXPECT_EQ(Byte(site), 0xE8);
+  EXPECT_EQ(Int(site + 1), 0x800 - 0x100 - 5);
+  EXPECT_EQ(sim::QueryProtection(site), static_cast<DWORD>(PAGE_EXECUTE_READ));
+}
+
+TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughThePointer) {
+  const std::uintptr_t site = kPage + 0x200, pointer = kPage + 0x600;
+  const std::uint32_t target = 0x12345678;
+  Put32(pointer, target);
+  Code(site, {0xFF, 0x15});
+  Put32(site + 2, static_cast<std::uint32_t>(pointer));
+  Code(site + 0x40, {0xFF, 0x25});
+  Put32(site + 0x42, static_cast<std::uint32_t>(pointer));
+  Seal();
+
+  EXPECT_EQ(ReadBranchTarget(site + 0x40, true), target);
+  EXPECT_EQ(MakeCallPatch(site, kPage + 0x900, true), target);
+  EXPECT_EQ(Byte(site), 0xE8);
+  EXPECT_EQ(Int(site + 1), 0x900 - 0x200 - 5);
+  EXPECT_EQ(Byte(site + 5), static_cast<std::uint8_t>(pointer >> 24));  // sixth byte of the old instruction stays
+}
+
+TEST_F(CallPatchTest, UnrecognisedInstructionsGiveNullAndAreStillPatched) {
+  const std::uintptr_t nop = kPage + 0x300, otherFf = kPage + 0x340;
+  Code(nop, {0x90, 0x90, 0x90, 0x90, 0x90});
+  Code(otherFf, {0xFF, 0x05, 0, 0, 0, 0});
+  Seal();
+  EXPECT_EQ(MakeCallPatch(nop, kPage + 0x380, true), 0u);
+  EXPECT_EQ(MakeCallPatch(otherFf, kPage + 0x380, true), 0u);
+  EXPECT_EQ(Byte(nop), 0xE8);
+  EXPECT_EQ(Byte(otherFf), 0xE8);
+}
+
+TEST_F(CallPatchTest, DestinationBelowTheSiteGivesANegativeDisplacement) {
+  const std::uintptr_t site = kPage + 0x700;
+  Code(site, {0x90, 0x90, 0x90, 0x90, 0x90});
+  Seal();
+  MakeCallPatch(site, kPage + 0x10, true);
+  EXPECT_EQ(Int(site + 1), -(0x700 - 0x10 + 5));
+  EXPECT_EQ(static_cast<std::uint32_t>(Int(site + 1)), 0xFFFFF90Bu);
+}
+
+TEST_F(CallPatchTest, WithoutProtectNoProtectionChangeIsMade) {
+  const std::uintptr_t site = kPage + 0x100;
+  Code(site, {0xE8, 0, 0, 0, 0});
+  sim::FailVirtualProtectIn(kPage, 2 * kPageSize);  // any attempt would fail and skip the write
+  EXPECT_EQ(MakeCallPatch(site, kPage + 0x200, false), site + 5);
+  EXPECT_EQ(Int(site + 1), 0x200 - 0x100 - 5);
+  EXPECT_TRUE(DebuggerLines().empty());
+}
+
+TEST_F(CallPatchTest, FailedProtectionChangeWritesNothingAndSaysWhere) {
+  const std::uintptr_t site = kPage + 0x100;
+  Code(site, {0xE8, 0x00, 0x10, 0x00, 0x00});
+  Seal();
+  sim::FailVirtualProtectIn(kPage, kPageSize);
+  EXPECT_EQ(MakeCallPatch(site, kPage + 0x800, true), site + 0x1005);  // the read still works
+  EXPECT_EQ(Int(site + 1), 0x1000);
+  auto lines = DebuggerLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "[ERROR] Cannot patch the call at 0x30000100: its page protection could not be changed");
+}
+
+TEST_F(CallPatchTest, DisplacementOnALockedPageLeavesTheInstructionWhole) {
+  const std::uintptr_t site = kPage + kPageSize - 1;  // opcode on the first page, displacement on the second
+  Code(site, {0xE9, 0x10, 0x00, 0x00, 0x00});
+  Seal();
+  sim::FailVirtualProtectIn(kPage + kPageSize, kPageSize);
+  MakeCallPatch(site, kPage, true);
+  EXPECT_EQ(Byte(site), 0xE9);
+  EXPECT_EQ(Int(site + 1), 0x10);
+  EXPECT_EQ(DebuggerLines().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The host calls through its own call instruction at 0x70AAA8; attach
+// redirects it to the plug-in, which falls back to D3DX for the resource.
+#include "host_fixture.h"
+#include "sim/host_code.h"
+#include "sim/host_d3d.h"
+
+namespace {
+
+class RedirectTest : public HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    device = sim::CreateDevice(1280, 720, nullptr);
+    sim::RegisterResource(module, "Water", "float Depth = 2.0; technique T { pass P {} }");
+    WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nIncludeTimestamps=0\r\n");
+  }
+  void TearDown() override {
+    HostFixture::TearDown();
+    sim::ClearResources();
+    device->Release();
+  }
+  HRESULT HostCreates(const char* name, ID3DXEffect** effect) {
+    return sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, effect, nullptr);
+  }
+  IDirect3DDevice9* device = nullptr;
+  HMODULE module = reinterpret_cast<HMODULE>(0x400000);
+};
+
+TEST_F(RedirectTest, BeforeAttachTheHostReachesD3DXDirectly) {
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(HostCreates("Water", &effect), S_OK);
+  ASSERT_NE(effect, nullptr);
+  effect->Release();
+  EXPECT_TRUE(DebuggerLines().empty());
+}
+
+TEST_F(RedirectTest, AfterAttachTheHostReachesTheHookAndGetsTheResourceEffect) {
+  Attach();
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(HostCreates("Water", &effect), S_OK);
+  ASSERT_NE(effect, nullptr);
+  FLOAT depth = 0;
+  EXPECT_EQ(effect->GetFloat("Depth", &depth), S_OK);
+  EXPECT_EQ(depth, 2.0f);
+  effect->Release();
+  EXPECT_EQ(sim::LastResourceCall().module, module);
+
+  ID3DXEffect* missing = nullptr;
+  EXPECT_TRUE(FAILED(HostCreates("NoSuchResource", &missing)));
+  EXPECT_EQ(missing, nullptr);
+  Detach();
+  auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "[INFO] Setting hooks...");
+  EXPECT_EQ(lines[1], "[INFO] Hook triggered for shader: Water");
+  EXPECT_EQ(lines[2], "[INFO] Hook triggered for shader: NoSuchResource");
+}
+
+}  // namespace
