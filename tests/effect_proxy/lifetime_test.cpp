@@ -1,0 +1,60 @@
+// Reference counting of the proxy and of the effect inside it.
+#include "hook/live_shaders.h"
+#include "proxy_fixture.h"
+#include "sim/host_d3d.h"
+
+namespace {
+
+const char* const kEffect = "float Brightness = 0.5;\ntechnique Main { pass P0 { } }\n";
+
+using LifetimeTest = ProxyTest;
+
+TEST_F(LifetimeTest, QueryInterfaceHandsOutTheProxyForAnyIdentifier) {
+  EffectProxy* proxy = Wrap(kEffect);
+  const IID unknownIid{0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  const IID nullIid{};
+  void* first = nullptr;
+  void* second = nullptr;
+  EXPECT_EQ(proxy->QueryInterface(unknownIid, &first), S_OK);
+  EXPECT_EQ(proxy->QueryInterface(nullIid, &second), S_OK);
+  EXPECT_EQ(first, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(second, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(proxy->refCount, 3u);
+  EXPECT_EQ(proxy->Release(), 2u);
+  EXPECT_EQ(proxy->Release(), 1u);
+  EXPECT_EQ(proxy->Release(), 0u);
+}
+
+TEST_F(LifetimeTest, LastReleaseFreesTheInnerEffectOnce) {
+  sim::ResetOverReleases();
+  EffectProxy* proxy = Wrap(kEffect);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+  EXPECT_EQ(proxy->AddRef(), 2u);
+  EXPECT_EQ(proxy->Release(), 1u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+  EXPECT_EQ(proxy->Release(), 0u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
+  EXPECT_EQ(sim::OverReleases(), 0);
+}
+
+// The live list keeps a proxy after the game's last Release, until detach.
+TEST_F(LifetimeTest, DetachDropsTheListsReferences) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+  Attach();
+  EffectProxy* held = Wrap(kEffect);
+  EffectProxy* released = Wrap(kEffect);
+  for (EffectProxy* proxy : {held, released}) {
+    proxy->AddRef();
+    liveShaders.push_back(LoadedShader{proxy, "Test"});
+  }
+  released->Release();
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 2);
+  Detach();
+  EXPECT_TRUE(liveShaders.empty());
+  EXPECT_EQ(held->refCount, 1u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+  held->Release();
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
+}
+
+}  // namespace

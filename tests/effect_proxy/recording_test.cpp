@@ -1,0 +1,90 @@
+// The bytes the proxy keeps, by parameter name, of the values set through it,
+// and the technique it remembers as selected.
+#include "proxy_fixture.h"
+
+namespace {
+
+const char* const kEffect =
+    "float4 Tint = float4(1, 1, 1, 1);\n"
+    "float Brightness = 0.5;\n"
+    "bool Flags[2];\n"
+    "string Label = \"abc\";\n"
+    "float4x4 Transform;\n"
+    "technique Day { pass P0 { } }\n"
+    "technique Night { pass P0 { } }\n";
+
+class RecordingTest : public ProxyTest {
+ protected:
+  void SetUp() override {
+    ProxyTest::SetUp();
+    proxy = Wrap(kEffect);
+  }
+  void TearDown() override {
+    proxy->Release();
+    ProxyTest::TearDown();
+  }
+  D3DXHANDLE Handle(const char* name) { return proxy->GetParameterByName(nullptr, name); }
+
+  EffectProxy* proxy = nullptr;
+};
+
+TEST_F(RecordingTest, NullStringAndEmptyArrayRecordNothing) {
+  const BOOL flags[2] = {TRUE, FALSE};
+  proxy->SetString(Handle("Label"), nullptr);
+  proxy->SetBoolArray(Handle("Flags"), flags, 0);
+  EXPECT_TRUE(proxy->recordedValues.empty());
+
+  proxy->SetString(Handle("Label"), "hi");
+  proxy->SetBoolArray(Handle("Flags"), flags, 2);
+  EXPECT_EQ(Recorded(proxy, "Label"), (std::vector<std::uint8_t>{'h', 'i', 0}));
+  EXPECT_EQ(Recorded(proxy, "Flags"), BytesOf(flags));
+}
+
+TEST_F(RecordingTest, ALaterValueReplacesTheBytesEntirely) {
+  const D3DXVECTOR4 wide(0.1f, 0.2f, 0.3f, 0.4f);
+  EXPECT_EQ(proxy->SetVector(Handle("Tint"), &wide), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(wide));
+  proxy->SetFloat(Handle("Tint"), 2.0f);
+  EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(2.0f));
+}
+
+// Values rejected by the effect are kept too, to be written again later.
+TEST_F(RecordingTest, RejectedValueIsStillRecorded) {
+  const std::uint8_t tooLong[32] = {7};
+  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Brightness"), tooLong, sizeof(tooLong))));
+  EXPECT_EQ(Recorded(proxy, "Brightness").size(), sizeof(tooLong));
+}
+
+TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
+  D3DXHANDLE before = Handle("Brightness");
+  SwapInner(proxy, std::string("float Extra;\n") + kEffect);
+  D3DXHANDLE after = Handle("Brightness");
+  ASSERT_NE(before, after);
+  proxy->SetFloat(before, 1.0f);
+  proxy->SetFloat(after, 3.0f);
+  EXPECT_EQ(proxy->parameterNames.size(), 2u);
+  EXPECT_EQ(proxy->recordedValues.size(), 1u);
+  EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(3.0f));
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 3.0f);
+}
+
+TEST_F(RecordingTest, TransposedMatrixIsRecordedAsPassed) {
+  D3DXMATRIX passed;
+  for (int i = 0; i < 16; ++i) passed.m[i / 4][i % 4] = static_cast<float>(i);
+  EXPECT_EQ(proxy->SetMatrixTranspose(Handle("Transform"), &passed), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(passed));
+  D3DXMATRIX held;
+  ASSERT_EQ(proxy->innerEffect->GetMatrix("Transform", &held), S_OK);
+  EXPECT_EQ(held(0, 1), passed(1, 0));
+}
+
+// A technique handle taken from the effect itself, never seen by the proxy.
+TEST_F(RecordingTest, SelectingAnUnseenTechniqueNamesItAtOnce) {
+  D3DXHANDLE night = proxy->innerEffect->GetTechniqueByName("Night");
+  EXPECT_EQ(proxy->SetTechnique(night), S_OK);
+  EXPECT_EQ(proxy->currentTechniqueName, "Night");
+  EXPECT_EQ(proxy->innerEffect->GetCurrentTechnique(), night);
+  EXPECT_EQ(proxy->GetCurrentTechnique(), night);
+}
+
+}  // namespace
