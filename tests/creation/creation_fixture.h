@@ -1,0 +1,62 @@
+// A game that creates its effects through the redirected call site, in a
+// temporary game folder, with the plug-in attached.
+#pragma once
+
+#include <string>
+
+#include "effect/effect_proxy.h"
+#include "hook/live_shaders.h"
+#include "host_fixture.h"
+#include "sim/host_code.h"
+#include "sim/host_d3d.h"
+
+class CreationFixture : public HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    device = sim::CreateDevice(1920, 1080, nullptr);
+    sim::ClearEffectCalls();
+  }
+  void TearDown() override {
+    HostFixture::TearDown();  // detaches when still attached
+    sim::ClearResources();
+    device->Release();
+  }
+
+  void AttachWithLevel(int level, bool timestamps = false) {
+    WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=" + std::to_string(level) +
+                                 "\r\nIncludeTimestamps=" + (timestamps ? "1" : "0") + "\r\n");
+    Attach();
+  }
+
+  // The game's effect creation, through its call instruction at 0x70AAA8.
+  HRESULT HostCreates(const char* name, ID3DXEffect** effect, ID3DXBuffer** errors = nullptr,
+                      ID3DXInclude* include = nullptr, DWORD flags = 0) {
+    return sim::HostCreateEffectFromResource(device, module, name, nullptr, include, flags, nullptr, effect, errors);
+  }
+
+  // Creates the effect, expects a proxy, and returns it.
+  EffectProxy* CreateProxy(const char* name) {
+    ID3DXEffect* effect = nullptr;
+    EXPECT_EQ(HostCreates(name, &effect), S_OK);
+    created = effect;
+    return static_cast<EffectProxy*>(effect);
+  }
+
+  const ShaderParam* Param(EffectProxy* proxy, const std::string& name) {
+    for (const auto& p : proxy->parameters) {
+      if (p.name == name) return &p;
+    }
+    return nullptr;
+  }
+
+  float InnerFloat(EffectProxy* proxy, const char* name) {
+    FLOAT value = -999.0f;
+    proxy->innerEffect->GetFloat(name, &value);
+    return value;
+  }
+
+  IDirect3DDevice9* device = nullptr;
+  HMODULE module = reinterpret_cast<HMODULE>(0x400000);
+  ID3DXEffect* created = nullptr;
+};

@@ -1,0 +1,166 @@
+// The game creates its effects; loose files replace them, the rest falls
+// back to the game's own resources.
+#include "creation_fixture.h"
+
+namespace {
+
+const char kMain[] =
+    "float Intensity < string UIName = \"Intensity\"; > = 0.5;\n"
+    "technique Main { pass P0 { } }\n";
+
+class CreationHookTest : public CreationFixture {};
+
+TEST_F(CreationHookTest, FileReplacesTheResourceWithAListedProxy) {
+  WriteFile("FX\\MAIN.fx", kMain);
+  sim::RegisterResource(module, "MAIN", "float Builtin = 1;");
+  AttachWithLevel(1);
+  ID3DXEffect* effect = nullptr;
+  auto* untouched = reinterpret_cast<ID3DXBuffer*>(0x1234);
+  ID3DXBuffer* errors = untouched;
+  EXPECT_EQ(HostCreates("MAIN", &effect, &errors), S_OK);
+  EXPECT_EQ(errors, untouched);
+  ASSERT_NE(effect, nullptr);
+  EXPECT_FALSE(sim::GetEffectActivity(effect).simulated);  // a proxy, not the D3DX effect
+  EXPECT_NE(effect->GetParameterByName(nullptr, "Intensity"), nullptr);
+  EXPECT_EQ(effect->GetParameterByName(nullptr, "Builtin"), nullptr);
+  EXPECT_EQ(sim::ResourceCallCount(), 0);
+  ASSERT_EQ(liveShaders.size(), 1u);
+  EXPECT_EQ(liveShaders[0].name, "MAIN");
+  EXPECT_EQ(liveShaders[0].proxy, effect);
+  EXPECT_EQ(liveShaders[0].proxy->refCount, 2u);
+  EXPECT_EQ(sim::LastEffectFileCall().source, "FX\\MAIN.fx");
+  effect->Release();
+  Detach();
+  auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "[INFO] Hook triggered for shader: MAIN");
+  EXPECT_EQ(lines[2], "[INFO] Trying to load shader from file: FX\\MAIN.fx");
+  EXPECT_EQ(lines[3], "[INFO] Shader loaded successfully from file: FX\\MAIN.fx");
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
+}
+
+TEST_F(CreationHookTest, SameNameTwiceGivesTwoRecords) {
+  WriteFile("FX\\MAIN.fx", kMain);
+  AttachWithLevel(1);
+  EffectProxy* first = CreateProxy("MAIN");
+  EffectProxy* second = CreateProxy("MAIN");
+  ASSERT_EQ(liveShaders.size(), 2u);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(liveShaders[0].proxy, first);
+  EXPECT_EQ(liveShaders[1].proxy, second);
+  EXPECT_EQ(liveShaders[1].name, "MAIN");
+  first->Release();
+  second->Release();
+  Detach();
+  EXPECT_EQ(sim::LiveObjects(), 1);  // only the device is left
+  EXPECT_EQ(sim::OverReleases(), 0);
+}
+
+TEST_F(CreationHookTest, NoFileFallsBackWithTheHostsOwnArguments) {
+  sim::RegisterResource(module, "Sky", "float Haze = 0.25;");
+  AttachWithLevel(1);
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* errors = nullptr;
+  auto* hostInclude = reinterpret_cast<ID3DXInclude*>(0x5678);
+  EXPECT_EQ(HostCreates("Sky", &effect, &errors, hostInclude, 0x800), S_OK);
+  ASSERT_NE(effect, nullptr);
+  EXPECT_TRUE(sim::GetEffectActivity(effect).simulated);
+  auto call = sim::LastResourceCall();
+  EXPECT_EQ(call.module, module);
+  EXPECT_EQ(call.include, hostInclude);
+  EXPECT_EQ(call.flags, 0x800u);
+  EXPECT_EQ(call.source, "Sky");
+  EXPECT_TRUE(liveShaders.empty());
+  effect->Release();
+  Detach();
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Falling back to original resource shader for: Sky"));
+}
+
+TEST_F(CreationHookTest, SyntaxErrorIsLoggedAndTheResourceIsUsed) {
+  WriteFile("FX\\Broken.fx", "float A = 1;\nfloat B = ;\n");
+  sim::RegisterResource(module, "Broken", "float Builtin = 1;");
+  AttachWithLevel(2);
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(HostCreates("Broken", &effect), S_OK);
+  ASSERT_NE(effect, nullptr);
+  EXPECT_NE(effect->GetParameterByName(nullptr, "Builtin"), nullptr);
+  effect->Release();
+  Detach();
+  std::string log = ReadFile("Tessaly.log");
+  EXPECT_NE(log.find("[ERROR] Shader FAILED to load from file: FX\\Broken.fx\n"), std::string::npos);
+  EXPECT_NE(log.find("[ERROR] Shader compile errors:\nFX\\Broken.fx(2,"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Falling back"), std::string::npos);
+  EXPECT_TRUE(liveShaders.empty());
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+}
+
+TEST_F(CreationHookTest, AtTheDefaultLevelAFailedCompileShowsNoResultLine) {
+  WriteFile("FX\\Broken.fx", "float B = ;\n");
+  sim::RegisterResource(module, "Broken", "float Builtin = 1;");
+  AttachWithLevel(1);
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(HostCreates("Broken", &effect), S_OK);
+  effect->Release();
+  Detach();
+  auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "[INFO] Trying to load shader from file: FX\\Broken.fx");
+}
+
+TEST_F(CreationHookTest, WarningsAreLoggedAndTheEffectIsUsed) {
+  WriteFile("FX\\Warn.fx", "#pragma message \"tune me\"\nfloat A = 1;\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Warn");
+  ASSERT_NE(proxy, nullptr);
+  proxy->Release();
+  Detach();
+  std::string log = ReadFile("Tessaly.log");
+  EXPECT_NE(log.find("[WARN] Shader warnings:\n"), std::string::npos);
+  EXPECT_NE(log.find("tune me"), std::string::npos);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+}
+
+TEST_F(CreationHookTest, EveryCreationIsTimedAtLevelThree) {
+  WriteFile("FX\\MAIN.fx", kMain);
+  sim::RegisterResource(module, "Sky", "float Haze = 0.25;");
+  AttachWithLevel(3);
+  EffectProxy* proxy = CreateProxy("MAIN");
+  ID3DXEffect* sky = nullptr;
+  HostCreates("Sky", &sky);
+  proxy->Release();
+  sky->Release();
+  Detach();
+  int timed = 0;
+  for (const auto& line : LogLines()) timed += line.rfind("[DEBUG] [D3DXCreateEffectFromResourceHook] took ", 0) == 0;
+  EXPECT_EQ(timed, 2);
+}
+
+TEST_F(CreationHookTest, NumberedAndOverlongResourcesGoToTheResourceUnchanged) {
+  std::string longName(300, 'L');
+  WriteFile("FX\\" + std::string(200, 'L') + ".fx", kMain);
+  AttachWithLevel(1);
+  ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(0x1);
+  HostCreates(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(101)), &effect);
+  EXPECT_EQ(sim::LastResourceCall().module, module);
+  HostCreates(longName.c_str(), &effect);
+  EXPECT_EQ(sim::LastResourceCall().source, longName);
+  EXPECT_EQ(sim::ResourceCallCount(), 2);
+  EXPECT_TRUE(liveShaders.empty());
+  Detach();
+  auto lines = LogLines();
+  EXPECT_TRUE(HasLine(lines, "[INFO] Hook triggered for shader: #101"));
+  EXPECT_TRUE(HasLine(lines, "[INFO] Falling back to original resource shader for: #101"));
+  EXPECT_TRUE(HasLine(lines, "[INFO] Falling back to original resource shader for: " + longName));
+}
+
+TEST_F(CreationHookTest, AHostThatKeepsNoEffectLeavesNothingBehind) {
+  WriteFile("FX\\MAIN.fx", kMain);
+  AttachWithLevel(1);
+  EXPECT_EQ(HostCreates("MAIN", nullptr), S_OK);
+  ASSERT_EQ(liveShaders.size(), 1u);
+  EXPECT_EQ(liveShaders[0].proxy->refCount, 1u);
+  Detach();
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
+}
+
+}  // namespace

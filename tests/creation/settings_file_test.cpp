@@ -1,0 +1,141 @@
+// Tuned values saved to and loaded from ".\vantorix_settings.ini".
+#include <cstring>
+
+#include "creation_fixture.h"
+
+namespace {
+
+const char kBloom[] = R"(
+float Intensity < string UIName = "Intensity"; > = 0.1;
+bool Enabled < string UIName = "Enabled"; > = false;
+float4 Tint < string UIName = "Tint"; > = float4(0, 0, 0, 0);
+float Quality < string UIName = "Quality"; string UIWidget = "Combo"; string UIEnum = "Off,Low,High,Ultra"; > = 0;
+float3 Axis < string UIName = "Axis"; > = {1, 2, 3};
+technique T { pass P { } }
+)";
+
+class SettingsFileTest : public CreationFixture {
+ protected:
+  void SetUp() override {
+    CreationFixture::SetUp();
+    WriteFile("FX\\Bloom.fx", kBloom);
+  }
+  ShaderParam* Mutable(EffectProxy* proxy, const std::string& name) { return const_cast<ShaderParam*>(Param(proxy, name)); }
+  float RecordedFloat(EffectProxy* proxy, const std::string& name) {
+    float value = -1;
+    std::memcpy(&value, proxy->recordedValues.at(name).data(), 4);
+    return value;
+  }
+};
+
+TEST_F(SettingsFileTest, SavesEachKindInItsFormat) {
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  Mutable(proxy, "Intensity")->floatValue = 0.75f;
+  Mutable(proxy, "Enabled")->boolValue = true;
+  Mutable(proxy, "Tint")->vectorValue = D3DXVECTOR4(1.0f, 0.9f, 0.8f, 1.0f);
+  Mutable(proxy, "Quality")->floatValue = 2.0f;
+  proxy->SaveParameterSettings();
+  EXPECT_EQ(ReadFile("vantorix_settings.ini"),
+            "[Bloom]\r\nIntensity=0.750000\r\nEnabled=1\r\nTint=1.000,0.900,0.800,1.000\r\nQuality=2.000000\r\n");
+  Mutable(proxy, "Intensity")->floatValue = 123456.7f;
+  Mutable(proxy, "Tint")->vectorValue = D3DXVECTOR4(-3e38f, 3e38f, 0.0f, 1.0f);  // very large components
+  proxy->SaveParameterSettings();
+  proxy->Release();
+  Detach();
+  std::string file = ReadFile("vantorix_settings.ini");
+  EXPECT_NE(file.find("Intensity=123456.703125\r\n"), std::string::npos);
+  EXPECT_NE(file.find("Tint=-300000000549775575777803994281145270272.000,300000000549775575777803994281145270272.000,"), std::string::npos) << file;
+  EXPECT_NE(file.find(",0.000,1.000\r\n"), std::string::npos);
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Saved settings for Bloom to .\\vantorix_settings.ini"));
+}
+
+TEST_F(SettingsFileTest, LoadsSavedValuesThroughTheProxy) {
+  WriteFile("vantorix_settings.ini",
+            "[bloom]\r\nIntensity=0.5\r\nEnabled=2\r\nTint=1,0,0,1\r\nQuality=2.9\r\nAxis=9,9,9\r\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.5f);
+  EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.5f);
+  EXPECT_EQ(RecordedFloat(proxy, "Intensity"), 0.5f);
+  EXPECT_TRUE(Param(proxy, "Enabled")->boolValue);
+  const ShaderParam* quality = Param(proxy, "Quality");
+  EXPECT_FLOAT_EQ(quality->floatValue, 2.9f);
+  EXPECT_EQ(quality->intValue, 2);
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Quality"), 2.9f);
+  D3DXVECTOR4 tint(0, 0, 0, 0);
+  proxy->innerEffect->GetVector("Tint", &tint);
+  EXPECT_EQ(tint.x, 1.0f);
+  EXPECT_EQ(tint.w, 1.0f);
+  EXPECT_EQ(sim::GetEffectActivity(proxy->innerEffect).commits, 1);
+  proxy->Release();
+  Detach();
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Loaded settings for Bloom"));
+}
+
+TEST_F(SettingsFileTest, UnparsableTextsLoadAsTheRuntimeReadsThem) {
+  WriteFile("vantorix_settings.ini", "[Bloom]\r\nEnabled=yes\r\nIntensity=abc\r\nTint=1,0,0\r\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  EXPECT_FALSE(Param(proxy, "Enabled")->boolValue);
+  EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.0f);
+  EXPECT_EQ(Param(proxy, "Tint")->vectorValue.x, 0.0f);  // three numbers: ignored
+  EXPECT_EQ(RecordedFloat(proxy, "Tint"), 0.0f);
+  proxy->Release();
+  Detach();
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Loaded settings for Bloom"));
+}
+
+TEST_F(SettingsFileTest, OnlyAShortColourStillCountsAsFound) {
+  WriteFile("vantorix_settings.ini", "[Bloom]\r\nTint=1,0,0\r\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  EXPECT_EQ(sim::GetEffectActivity(proxy->innerEffect).commits, 1);
+  proxy->Release();
+  Detach();
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Loaded settings for Bloom"));
+}
+
+TEST_F(SettingsFileTest, NoSectionMeansNoCommitAndNoLine) {
+  WriteFile("vantorix_settings.ini", "[Other]\r\nIntensity=0.9\r\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  EXPECT_EQ(sim::GetEffectActivity(proxy->innerEffect).commits, 0);
+  EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.1f);
+  proxy->Release();
+  Detach();
+  for (const auto& line : LogLines()) EXPECT_EQ(line.find("Loaded settings"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, RenamedParameterLosesItsValueAndTheOldKeyStays) {
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Bloom");
+  Mutable(proxy, "Intensity")->floatValue = 0.6f;
+  proxy->SaveParameterSettings();
+  proxy->Release();
+
+  std::string renamed = kBloom;
+  renamed.replace(renamed.find("float Intensity"), 15, "float Strength");
+  WriteFile("FX\\Bloom.fx", renamed);
+  EffectProxy* again = CreateProxy("Bloom");
+  EXPECT_EQ(Param(again, "Strength")->floatValue, 0.1f);
+  again->SaveParameterSettings();
+  again->Release();
+  Detach();
+  std::string file = ReadFile("vantorix_settings.ini");
+  EXPECT_NE(file.find("Intensity=0.600000\r\n"), std::string::npos);
+  EXPECT_NE(file.find("Strength=0.100000\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ShaderWithOnlyUntunableKindsWritesNothingButSaysSo) {
+  WriteFile("FX\\Axis.fx", "float3 Axis < string UIName = \"Axis\"; > = {1, 2, 3};\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Axis");
+  proxy->SaveParameterSettings();
+  proxy->Release();
+  Detach();
+  EXPECT_FALSE(FileExists("vantorix_settings.ini"));
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Saved settings for Axis to .\\vantorix_settings.ini"));
+}
+
+}  // namespace
