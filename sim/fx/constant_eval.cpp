@@ -15,8 +15,8 @@ constexpr size_t kMaxComponents = 1 << 20;
 
 class Evaluator {
  public:
-  Evaluator(TokenCursor& cursor, const ConstantLookup& lookup, Diagnostics& diagnostics)
-      : cursor_(cursor), lookup_(lookup), diagnostics_(diagnostics) {}
+  Evaluator(TokenCursor& cursor, const ConstantScope& scope, Diagnostics& diagnostics)
+      : cursor_(cursor), scope_(scope), diagnostics_(diagnostics) {}
 
   bool Initializer(ConstValue& value, int depth) {
     if (depth > kMaxDepth) return TooDeep();
@@ -98,8 +98,10 @@ class Evaluator {
     }
     if (!t.IsPunct("(")) return SyntaxError(diagnostics_, t);
     TypeSpec cast;
-    if (cursor_.Peek().kind == TokenKind::Identifier && cursor_.Peek(1).IsPunct(")") &&
-        LookupBuiltinType(cursor_.Peek().text, cast) && cast.IsNumeric()) {
+    const Token& castName = cursor_.Peek();
+    if (castName.kind == TokenKind::Identifier && cursor_.Peek(1).IsPunct(")") &&
+        (LookupBuiltinType(castName.text, cast) || (scope_.type && scope_.type(castName.text, cast))) &&
+        cast.IsNumeric()) {
       cursor_.Take();
       cursor_.Take();
       if (!Unary(value, depth + 1)) return false;
@@ -133,7 +135,8 @@ class Evaluator {
       return true;
     }
     TypeSpec type;
-    if (LookupBuiltinType(t.text, type) && type.IsNumeric()) {
+    bool isType = LookupBuiltinType(t.text, type) || (scope_.type && scope_.type(t.text, type));
+    if (isType && type.IsNumeric() && cursor_.PeekPunct("(")) {
       std::vector<ConstValue> args;
       if (!Arguments(args, depth)) return false;
       for (const ConstValue& arg : args)
@@ -150,7 +153,7 @@ class Evaluator {
       if (!Arguments(args, depth)) return false;
       return Intrinsic(t, args, value);
     }
-    if (lookup_ && lookup_(t.text, value)) return true;
+    if (scope_.constant && scope_.constant(t.text, value)) return true;
     return Error(t, code::kUndeclared, "undeclared identifier '" + t.text + "'");
   }
 
@@ -233,7 +236,7 @@ class Evaluator {
   }
 
   TokenCursor& cursor_;
-  const ConstantLookup& lookup_;
+  const ConstantScope& scope_;
   Diagnostics& diagnostics_;
 };
 
@@ -327,14 +330,14 @@ bool Evaluator::Intrinsic(const Token& name, const std::vector<ConstValue>& args
 
 }  // namespace
 
-bool ParseInitializer(TokenCursor& cursor, const ConstantLookup& lookup, Diagnostics& diagnostics,
+bool ParseInitializer(TokenCursor& cursor, const ConstantScope& scope, Diagnostics& diagnostics,
                       ConstValue& value) {
-  return Evaluator(cursor, lookup, diagnostics).Initializer(value, 0);
+  return Evaluator(cursor, scope, diagnostics).Initializer(value, 0);
 }
 
-bool ParseConstantExpression(TokenCursor& cursor, const ConstantLookup& lookup, Diagnostics& diagnostics,
+bool ParseConstantExpression(TokenCursor& cursor, const ConstantScope& scope, Diagnostics& diagnostics,
                              ConstValue& value) {
-  return Evaluator(cursor, lookup, diagnostics).Additive(value, 0);
+  return Evaluator(cursor, scope, diagnostics).Additive(value, 0);
 }
 
 }  // namespace simfx

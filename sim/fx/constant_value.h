@@ -21,17 +21,22 @@ struct ConstValue {
   bool braced = false;   // written as a { ... } list
 };
 
-// Finds the value of an earlier declared parameter used inside an expression.
-using ConstantLookup = std::function<bool(const std::string& name, ConstValue& value)>;
+// Names that an expression may use besides literals and built-in types.
+struct ConstantScope {
+  // The value of an earlier declared parameter.
+  std::function<bool(const std::string& name, ConstValue& value)> constant;
+  // A typedef name usable as a constructor, e.g. "color(1, 0, 0, 1)".
+  std::function<bool(const std::string& name, TypeSpec& spec)> type;
+};
 
 // Parses an initializer: a brace list (nested lists flatten) or an expression made of literals,
 // adjacent string literals, signs, + - * / %, parentheses, casts, constructors such as
 // float4(float3(1, 2, 3), 1), a few intrinsic functions and names of earlier parameters.
-bool ParseInitializer(TokenCursor& cursor, const ConstantLookup& lookup, Diagnostics& diagnostics,
+bool ParseInitializer(TokenCursor& cursor, const ConstantScope& scope, Diagnostics& diagnostics,
                       ConstValue& value);
 
 // Parses an expression (no brace list), e.g. an array size.
-bool ParseConstantExpression(TokenCursor& cursor, const ConstantLookup& lookup, Diagnostics& diagnostics,
+bool ParseConstantExpression(TokenCursor& cursor, const ConstantScope& scope, Diagnostics& diagnostics,
                              ConstValue& value);
 
 // Converts `value` to the variable's type and stores it in `data` or `stringValue`.

@@ -130,10 +130,7 @@ bool EffectParser::ArraySize(unsigned& elements) {
   cursor_.Take();
   const Token& at = cursor_.Peek();
   ConstValue size;
-  if (!ParseConstantExpression(
-          cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
-          diagnostics_, size))
-    return false;
+  if (!ParseConstantExpression(cursor_, Scope(), diagnostics_, size)) return false;
   if (size.isString || size.numbers.size() != 1 || !size.integral || size.numbers[0] < 1 ||
       size.numbers[0] > kMaxArrayElements) {
     diagnostics_.Error(at.pos, code::kConversion, "array dimensions must be literal positive integers");
@@ -170,10 +167,7 @@ bool EffectParser::Annotations(std::vector<Variable>& annotations) {
     if (cursor_.TakePunct("=")) {
       const Token& at = cursor_.Peek();
       ConstValue value;
-      if (!ParseInitializer(
-              cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
-              diagnostics_, value) ||
-          !StoreValue(value, at, diagnostics_, a))
+      if (!ParseInitializer(cursor_, Scope(), diagnostics_, value) || !StoreValue(value, at, diagnostics_, a))
         return false;
     }
     if (!Expect(";")) return false;
@@ -188,10 +182,7 @@ bool EffectParser::Initializer(Variable& v, const TypeSpec& spec) {
   if (spec.IsNumeric() || spec.type == ParamType::String) {
     const Token& at = cursor_.Peek();
     ConstValue value;
-    return ParseInitializer(
-               cursor_, [this](const std::string& n, ConstValue& out) { return LookupConstant(n, out); },
-               diagnostics_, value) &&
-           StoreValue(value, at, diagnostics_, v);
+    return ParseInitializer(cursor_, Scope(), diagnostics_, value) && StoreValue(value, at, diagnostics_, v);
   }
   if (EqualsIgnoreCase(cursor_.Peek().text, "sampler_state") &&
       cursor_.Peek().kind == TokenKind::Identifier) {
@@ -219,6 +210,18 @@ bool EffectParser::SkipObjectInitializer() {
     }
     any = true;
   }
+}
+
+ConstantScope EffectParser::Scope() const {
+  ConstantScope scope;
+  scope.constant = [this](const std::string& name, ConstValue& value) { return LookupConstant(name, value); };
+  scope.type = [this](const std::string& name, TypeSpec& spec) {
+    auto alias = typeAliases_.find(name);
+    if (alias == typeAliases_.end()) return false;
+    spec = alias->second;
+    return true;
+  };
+  return scope;
 }
 
 bool EffectParser::LookupConstant(const std::string& name, ConstValue& value) const {

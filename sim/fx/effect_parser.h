@@ -48,6 +48,7 @@ class EffectParser {
   bool Initializer(Variable& variable, const TypeSpec& spec);
   bool SkipObjectInitializer();
   bool LookupConstant(const std::string& name, ConstValue& value) const;
+  ConstantScope Scope() const;
 
   // technique_parser.cpp
   bool TechniqueDefinition();

@@ -12,15 +12,33 @@ namespace {
 constexpr size_t kMaxPendingTokens = 1000000;
 constexpr int kMaxNesting = 64;
 
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+bool Contains(const HideSet& names, const std::string& name) {
+  return names && std::find(names->begin(), names->end(), name) != names->end();
 }
 
-std::vector<std::string> Intersect(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  std::vector<std::string> both;
-  for (const std::string& name : a)
-    if (Contains(b, name)) both.push_back(name);
-  return both;
+HideSet Intersect(const HideSet& a, const HideSet& b) {
+  if (!a || !b) return nullptr;
+  if (a == b) return a;
+  auto both = std::make_shared<std::vector<std::string>>();
+  for (const std::string& name : *a)
+    if (Contains(b, name)) both->push_back(name);
+  return both->empty() ? nullptr : HideSet(std::move(both));
+}
+
+HideSet Union(const HideSet& a, const HideSet& b) {
+  if (!a || a == b) return b;
+  if (!b) return a;
+  auto all = std::make_shared<std::vector<std::string>>(*a);
+  for (const std::string& name : *b)
+    if (!Contains(a, name)) all->push_back(name);
+  return all;
+}
+
+HideSet With(const HideSet& names, const std::string& name) {
+  auto all = names ? std::make_shared<std::vector<std::string>>(*names)
+                   : std::make_shared<std::vector<std::string>>();
+  all->push_back(name);
+  return all;
 }
 
 int ParamIndex(const Macro& macro, const Token& token) {
@@ -98,10 +116,10 @@ bool MacroExpander::Next(Token& out) {
       out = std::move(name);
       return true;
     }
-    // Copied: reading the arguments may pass #define or #undef lines that change the table.
-    const Macro macro = found->second;
+    std::shared_ptr<const Macro> definition = found->second;
+    const Macro& macro = *definition;
     std::vector<std::vector<Token>> args;
-    std::vector<std::string> hideSet = name.hideSet;
+    HideSet hideSet = name.hideSet;
     if (macro.functionLike) {
       Token next;
       if (!Pull(next)) return false;
@@ -119,7 +137,7 @@ bool MacroExpander::Next(Token& out) {
                          "macro expansion limit reached while expanding '" + name.text + "'");
       return false;
     }
-    hideSet.push_back(name.text);
+    hideSet = With(hideSet, name.text);
     std::vector<Token> expansion;
     if (!Substitute(name, macro, args, hideSet, expansion)) return false;
     if (pending_.size() + expansion.size() > kMaxPendingTokens) {
@@ -178,8 +196,8 @@ bool MacroExpander::CollectArguments(const Token& nameToken, const Macro& macro,
 }
 
 bool MacroExpander::Substitute(const Token& nameToken, const Macro& macro,
-                               const std::vector<std::vector<Token>>& args,
-                               const std::vector<std::string>& hideSet, std::vector<Token>& out) {
+                               const std::vector<std::vector<Token>>& args, const HideSet& hideSet,
+                               std::vector<Token>& out) {
   const std::vector<Token>& body = macro.body;
   bool pasteNext = false;      // the previous body token was ##
   bool leftAvailable = false;  // the last piece appended was not an empty argument
@@ -206,8 +224,7 @@ bool MacroExpander::Substitute(const Token& nameToken, const Macro& macro,
       Token& t = piece[k];
       t.pos = nameToken.pos;
       if (k == 0) t.spaceBefore = out.empty() ? nameToken.spaceBefore : b.spaceBefore;
-      for (const std::string& name : hideSet)
-        if (!Contains(t.hideSet, name)) t.hideSet.push_back(name);
+      t.hideSet = Union(t.hideSet, hideSet);
     }
     size_t first = 0;
     if (pasteNext && leftAvailable && !piece.empty() && !out.empty()) {

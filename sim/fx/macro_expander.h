@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,12 @@ struct Macro {
   std::vector<Token> body;
 };
 
-using MacroTable = std::map<std::string, Macro>;
+// Shared so that an expansion in progress keeps its definition when a directive replaces it.
+using MacroTable = std::map<std::string, std::shared_ptr<const Macro>>;
 
 // Shared limits that keep pathological macro definitions from exhausting time or memory.
 struct ExpansionBudget {
-  long expansionsLeft = 200000;
+  long expansionsLeft = 100000;
 };
 
 class MacroExpander {
@@ -45,7 +47,7 @@ class MacroExpander {
   bool CollectArguments(const Token& nameToken, const Macro& macro, std::vector<std::vector<Token>>& args,
                         Token& closing);
   bool Substitute(const Token& nameToken, const Macro& macro, const std::vector<std::vector<Token>>& args,
-                  const std::vector<std::string>& hideSet, std::vector<Token>& out);
+                  const HideSet& hideSet, std::vector<Token>& out);
   bool ExpandArgument(const std::vector<Token>& arg, std::vector<Token>& out);
 
   const MacroTable& macros_;

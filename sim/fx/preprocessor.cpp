@@ -1,5 +1,6 @@
 #include "fx/preprocessor.h"
 
+#include <memory>
 #include <utility>
 
 #include "fx/include_files.h"
@@ -61,7 +62,7 @@ bool Preprocessor::Run(const std::string& source, const std::string& fileName, s
     if (!expander.Next(t)) return false;
     if (t.kind == TokenKind::Identifier || t.kind == TokenKind::Number || t.kind == TokenKind::String ||
         t.kind == TokenKind::Punct)
-      t.hideSet.clear();
+      t.hideSet.reset();
     out.push_back(std::move(t));
     if (out.back().kind == TokenKind::EndOfFile) return !diagnostics_.Failed();
     if (out.size() > kMaxOutputTokens) {
@@ -290,7 +291,7 @@ bool Preprocessor::Define(const std::vector<Token>& line, const Token& at) {
                        "'##' cannot begin or end the definition of '" + line[0].text + "'");
     return false;
   }
-  macros_[line[0].text] = std::move(macro);
+  macros_[line[0].text] = std::make_shared<const Macro>(std::move(macro));
   return true;
 }
 

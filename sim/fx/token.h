@@ -1,6 +1,7 @@
 // Tokens shared by the preprocessor and the declaration parser.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,15 @@ enum class TokenKind {
   Pragma,   // a pragma that the parser must see, e.g. "pack_matrix row_major"
 };
 
+// Names of the macros that may not expand a token again; shared between tokens, null when empty.
+using HideSet = std::shared_ptr<const std::vector<std::string>>;
+
 struct Token {
   TokenKind kind = TokenKind::EndOfFile;
   std::string text;
   SourcePos pos;
   bool spaceBefore = false;
-  std::vector<std::string> hideSet;  // macros that may not expand this token again
+  HideSet hideSet;
 
   bool IsPunct(const char* punct) const { return kind == TokenKind::Punct && text == punct; }
   bool IsIdentifier(const char* name) const { return kind == TokenKind::Identifier && text == name; }
