@@ -209,6 +209,11 @@ TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint6
   for (size_t i = 0; i < count; ++i) {
     Copied& c = copied[i];
     if (!c.relative) continue;
+    // call to the next instruction pushes its own address for a pop that
+    // follows: from the trampoline that address would be wrong.
+    const uint64_t next = wrap(codeAddress + c.offset + c.insn.length, mode);
+    if (c.insn.flow == ControlFlow::RelativeCall && c.destination == next)
+      return TrampolineError::Unsupported;
     const uint64_t offset = c.destination - codeAddress;
     const bool inside = c.destination >= codeAddress && offset < copiedLength;
     if (!inside) {

@@ -1,0 +1,24 @@
+// Functions to hook, written in assembly so that their first bytes are
+// exactly what each test needs.
+#pragma once
+
+extern "C" {
+// x + 1 behind push rbp; mov rbp, rsp.
+int detour_add_one(int x);
+// x + 5 behind the hot-patch prologue mov edi, edi; push rbp; mov rbp, rsp.
+int detour_hot_patch(int x);
+// 2 * x + 3; starts with a relative call.
+int detour_call_in_prologue(int x);
+// detour_rip_value + x; starts with a RIP-relative load.
+int detour_rip_load(int x);
+extern int detour_rip_value;
+// x > 0 ? 2 * x : -1; a conditional jump within the first bytes.
+int detour_jcc_prologue(int x);
+// x, in three bytes followed by alignment nops.
+int detour_short_padded(int x);
+// 0, in three bytes directly followed by detour_after_too_short.
+int detour_too_short(int x);
+int detour_after_too_short(int x);
+// x + 1; its first instruction is longer than the jump.
+int detour_stress_target(int x);
+}

@@ -1,0 +1,251 @@
+// Real detours on x86-64: functions of this program are hooked, called
+// through the detour and through the trampoline, disabled, enabled again and
+// restored.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "MinHook.h"
+#include "hook_targets.h"
+
+namespace {
+
+using IntFunction = int (*)(int);
+
+IntFunction original = nullptr;
+
+// Calls the original through the trampoline and marks the result.
+__attribute__((noinline)) int plusThousand(int x) {
+  return original(x) + 1000;
+}
+__attribute__((noinline)) int minusThousand(int x) {
+  return original(x) - 1000;
+}
+
+// A C++ function as the compiler laid it out.
+__attribute__((noinline)) int compiledCube(int x) {
+  asm volatile("");
+  return x * x * x;
+}
+
+// Calls through a pointer the compiler cannot see through.
+int call(IntFunction function, int x) {
+  IntFunction volatile through = function;
+  return through(x);
+}
+
+std::array<uint8_t, 16> firstBytes(IntFunction function) {
+  std::array<uint8_t, 16> bytes;
+  std::memcpy(bytes.data(), reinterpret_cast<const void*>(function), bytes.size());
+  return bytes;
+}
+
+void* address(IntFunction function) {
+  return reinterpret_cast<void*>(function);
+}
+
+class Hooking : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(MH_Initialize(), MH_OK); }
+  void TearDown() override {
+    if (initialized_) {
+      EXPECT_EQ(MH_Uninitialize(), MH_OK);
+    }
+  }
+  void uninitialize() {
+    EXPECT_EQ(MH_Uninitialize(), MH_OK);
+    initialized_ = false;
+  }
+  bool initialized_ = true;
+};
+
+struct Target {
+  const char* name;
+  IntFunction function;
+  int argument;
+  int expected;
+};
+
+class HookingEachPrologue : public Hooking, public ::testing::WithParamInterface<Target> {};
+
+TEST_P(HookingEachPrologue, DetoursCallsOriginalAndRestores) {
+  const Target& t = GetParam();
+  const auto before = firstBytes(t.function);
+  ASSERT_EQ(call(t.function, t.argument), t.expected);
+
+  void* trampoline = nullptr;
+  ASSERT_EQ(MH_CreateHook(address(t.function), reinterpret_cast<void*>(&plusThousand), &trampoline), MH_OK);
+  original = reinterpret_cast<IntFunction>(trampoline);
+  EXPECT_EQ(call(t.function, t.argument), t.expected) << "created hooks start disabled";
+  EXPECT_EQ(call(original, t.argument), t.expected);
+
+  ASSERT_EQ(MH_EnableHook(address(t.function)), MH_OK);
+  EXPECT_EQ(call(t.function, t.argument), t.expected + 1000);
+  EXPECT_EQ(call(original, t.argument), t.expected);
+
+  ASSERT_EQ(MH_DisableHook(address(t.function)), MH_OK);
+  EXPECT_EQ(call(t.function, t.argument), t.expected);
+  EXPECT_EQ(firstBytes(t.function), before);
+
+  ASSERT_EQ(MH_EnableHook(address(t.function)), MH_OK);
+  EXPECT_EQ(call(t.function, t.argument), t.expected + 1000);
+
+  uninitialize();
+  EXPECT_EQ(call(t.function, t.argument), t.expected);
+  EXPECT_EQ(firstBytes(t.function), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prologues, HookingEachPrologue,
+                         ::testing::Values(Target{"FramePointer", detour_add_one, 41, 42},
+                                           Target{"HotPatch", detour_hot_patch, 1, 6},
+                                           Target{"RelativeCall", detour_call_in_prologue, 10, 23},
+                                           Target{"RipRelativeLoad", detour_rip_load, 2, 42},
+                                           Target{"ConditionalJumpTaken", detour_jcc_prologue, -3, -1},
+                                           Target{"ConditionalJumpNotTaken", detour_jcc_prologue, 4, 8},
+                                           Target{"ShortWithPadding", detour_short_padded, 9, 9},
+                                           Target{"CompiledCode", compiledCube, 3, 27}),
+                         [](const ::testing::TestParamInfo<Target>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
+  void* trampoline = nullptr;
+  ASSERT_EQ(MH_CreateHook(address(detour_rip_load), reinterpret_cast<void*>(&plusThousand), &trampoline),
+            MH_OK);
+  original = reinterpret_cast<IntFunction>(trampoline);
+  ASSERT_EQ(MH_EnableHook(address(detour_rip_load)), MH_OK);
+  detour_rip_value = 100;
+  EXPECT_EQ(call(detour_rip_load, 1), 1101);
+  detour_rip_value = 40;
+}
+
+TEST_F(Hooking, RefusesAFunctionShorterThanTheJump) {
+  const auto before = firstBytes(detour_too_short);
+  void* trampoline = nullptr;
+  EXPECT_EQ(MH_CreateHook(address(detour_too_short), reinterpret_cast<void*>(&plusThousand), &trampoline),
+            MH_ERROR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(trampoline, nullptr);
+  EXPECT_EQ(MH_EnableHook(address(detour_too_short)), MH_ERROR_NOT_CREATED);
+  EXPECT_EQ(firstBytes(detour_too_short), before);
+  EXPECT_EQ(call(detour_after_too_short, 0), 7);
+}
+
+TEST_F(Hooking, ReportsMisuseWithItsStatus) {
+  const auto target = address(detour_add_one);
+  const auto detour = reinterpret_cast<void*>(&plusThousand);
+  void* trampoline = nullptr;
+  EXPECT_EQ(MH_Initialize(), MH_ERROR_ALREADY_INITIALIZED);
+  EXPECT_EQ(MH_EnableHook(target), MH_ERROR_NOT_CREATED);
+  EXPECT_EQ(MH_DisableHook(target), MH_ERROR_NOT_CREATED);
+  EXPECT_EQ(MH_RemoveHook(target), MH_ERROR_NOT_CREATED);
+  EXPECT_EQ(MH_CreateHook(&detour_rip_value, detour, &trampoline), MH_ERROR_NOT_EXECUTABLE);
+  EXPECT_EQ(MH_CreateHook(target, &detour_rip_value, &trampoline), MH_ERROR_NOT_EXECUTABLE);
+  EXPECT_EQ(MH_CreateHook(nullptr, detour, &trampoline), MH_ERROR_NOT_EXECUTABLE);
+
+  ASSERT_EQ(MH_CreateHook(target, detour, &trampoline), MH_OK);
+  EXPECT_EQ(MH_CreateHook(target, reinterpret_cast<void*>(&minusThousand), nullptr),
+            MH_ERROR_ALREADY_CREATED);
+  EXPECT_EQ(MH_DisableHook(target), MH_ERROR_DISABLED);
+  EXPECT_EQ(MH_EnableHook(target), MH_OK);
+  EXPECT_EQ(MH_EnableHook(target), MH_ERROR_ENABLED);
+  EXPECT_EQ(MH_EnableHook(MH_ALL_HOOKS), MH_OK) << "nothing left to enable is no error";
+
+  uninitialize();
+  EXPECT_EQ(MH_Uninitialize(), MH_ERROR_NOT_INITIALIZED);
+  EXPECT_EQ(MH_CreateHook(target, detour, &trampoline), MH_ERROR_NOT_INITIALIZED);
+  EXPECT_EQ(MH_EnableHook(MH_ALL_HOOKS), MH_ERROR_NOT_INITIALIZED);
+  EXPECT_EQ(MH_DisableHook(MH_ALL_HOOKS), MH_ERROR_NOT_INITIALIZED);
+  EXPECT_EQ(MH_RemoveHook(target), MH_ERROR_NOT_INITIALIZED);
+}
+
+TEST(HookStatusText, NamesEachStatus) {
+  EXPECT_STREQ(MH_StatusToString(MH_OK), "MH_OK");
+  EXPECT_STREQ(MH_StatusToString(MH_ERROR_UNSUPPORTED_FUNCTION), "MH_ERROR_UNSUPPORTED_FUNCTION");
+  EXPECT_STREQ(MH_StatusToString(MH_ERROR_MEMORY_PROTECT), "MH_ERROR_MEMORY_PROTECT");
+  EXPECT_STREQ(MH_StatusToString(static_cast<MH_STATUS>(99)), "MH_UNKNOWN");
+}
+
+TEST_F(Hooking, AllHooksSwitchTogetherAndUninitializeRestoresEveryTarget) {
+  const auto addOneBytes = firstBytes(detour_add_one);
+  const auto hotPatchBytes = firstBytes(detour_hot_patch);
+  void* first = nullptr;
+  void* second = nullptr;
+  ASSERT_EQ(MH_CreateHook(address(detour_add_one), reinterpret_cast<void*>(&plusThousand), &first), MH_OK);
+  ASSERT_EQ(MH_CreateHook(address(detour_hot_patch), reinterpret_cast<void*>(&plusThousand), &second), MH_OK);
+  EXPECT_NE(first, second);
+  original = reinterpret_cast<IntFunction>(first);
+
+  ASSERT_EQ(MH_EnableHook(MH_ALL_HOOKS), MH_OK);
+  EXPECT_EQ(call(detour_add_one, 1), 1002);
+  EXPECT_NE(firstBytes(detour_hot_patch), hotPatchBytes);
+  ASSERT_EQ(MH_DisableHook(MH_ALL_HOOKS), MH_OK);
+  EXPECT_EQ(call(detour_add_one, 1), 2);
+  EXPECT_EQ(firstBytes(detour_hot_patch), hotPatchBytes);
+
+  // As at shutdown: one hook enabled, its partner only created.
+  ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
+  uninitialize();
+  EXPECT_EQ(firstBytes(detour_add_one), addOneBytes);
+  EXPECT_EQ(firstBytes(detour_hot_patch), hotPatchBytes);
+  EXPECT_EQ(call(detour_add_one, 1), 2);
+  EXPECT_EQ(call(detour_hot_patch, 1), 6);
+
+  // The library starts over cleanly.
+  ASSERT_EQ(MH_Initialize(), MH_OK);
+  initialized_ = true;
+  ASSERT_EQ(MH_CreateHook(address(detour_add_one), reinterpret_cast<void*>(&minusThousand), &first), MH_OK);
+  original = reinterpret_cast<IntFunction>(first);
+  ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
+  EXPECT_EQ(call(detour_add_one, 1), -998);
+}
+
+TEST_F(Hooking, RemovedHookRestoresTheTargetAndCanBeCreatedAgain) {
+  const auto before = firstBytes(detour_call_in_prologue);
+  void* trampoline = nullptr;
+  ASSERT_EQ(
+      MH_CreateHook(address(detour_call_in_prologue), reinterpret_cast<void*>(&plusThousand), &trampoline),
+      MH_OK);
+  original = reinterpret_cast<IntFunction>(trampoline);
+  ASSERT_EQ(MH_EnableHook(address(detour_call_in_prologue)), MH_OK);
+  ASSERT_EQ(MH_RemoveHook(address(detour_call_in_prologue)), MH_OK);
+  EXPECT_EQ(firstBytes(detour_call_in_prologue), before);
+  EXPECT_EQ(call(detour_call_in_prologue, 1), 5);
+
+  ASSERT_EQ(
+      MH_CreateHook(address(detour_call_in_prologue), reinterpret_cast<void*>(&minusThousand), &trampoline),
+      MH_OK);
+  original = reinterpret_cast<IntFunction>(trampoline);
+  ASSERT_EQ(MH_EnableHook(address(detour_call_in_prologue)), MH_OK);
+  EXPECT_EQ(call(detour_call_in_prologue, 1), -995);
+}
+
+// A detour more than 2 GiB away from its target is reached through an
+// absolute jump placed next to the trampoline.
+TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
+  void* page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(page, MAP_FAILED);
+  const uintptr_t detour = reinterpret_cast<uintptr_t>(page);
+  const uintptr_t target = reinterpret_cast<uintptr_t>(address(detour_add_one));
+  const uint64_t distance = detour > target ? detour - target : target - detour;
+  if (distance < (uint64_t{1} << 32)) {
+    munmap(page, 4096);
+    GTEST_SKIP() << "the system placed the page near the program";
+  }
+  const uint8_t returnFortyTwo[] = {0xB8, 0x2A, 0x00, 0x00, 0x00, 0xC3};  // mov eax, 42; ret
+  std::memcpy(page, returnFortyTwo, sizeof returnFortyTwo);
+  ASSERT_EQ(mprotect(page, 4096, PROT_READ | PROT_EXEC), 0);
+
+  void* trampoline = nullptr;
+  ASSERT_EQ(MH_CreateHook(address(detour_add_one), page, &trampoline), MH_OK);
+  ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
+  EXPECT_EQ(call(detour_add_one, 5), 42);
+  EXPECT_EQ(call(reinterpret_cast<IntFunction>(trampoline), 5), 6);
+  uninitialize();
+  EXPECT_EQ(call(detour_add_one, 5), 6);
+  munmap(page, 4096);
+}
+
+}  // namespace
