@@ -169,7 +169,8 @@ bool writeOne(CodeWrite& w) {
   const uintptr_t last = (reinterpret_cast<uintptr_t>(w.address) + kPatchSize - 1) & ~(page - 1);
   Mapping firstMapping;
   Mapping lastMapping;
-  if (!findMapping(first, firstMapping) || !findMapping(last, lastMapping)) return false;
+  if (!findMapping(first, firstMapping)) return false;
+  if (last != first && !findMapping(last, lastMapping)) return false;
   if (mprotect(reinterpret_cast<void*>(first), last + page - first, kReadWriteExecute) != 0) return false;
   writeInSteps(w.address, w.bytes);
   mprotect(reinterpret_cast<void*>(first), page, firstMapping.protection);
