@@ -1,0 +1,212 @@
+// Effect creation: from memory, from a file and from the host executable's
+// resources. The source goes through the simulated effect compiler with the
+// caller's macros and include interface (or, without one, includes are read
+// beside the file). Results:
+//   - compile errors: E_FAIL, and the compiler's messages in an ID3DXBuffer
+//     ("file(line,col): error X....: text", NUL-terminated) when asked for;
+//   - success with warnings: D3D_OK, the effect, and the warnings in a buffer;
+//   - a file that cannot be read or a resource that does not exist:
+//     D3DXERR_INVALIDDATA and no buffer;
+//   - a null device or effect place: D3DERR_INVALIDCALL.
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+#include "d3dx_buffer.h"
+#include "effect.h"
+#include "sim/host_kernel.h"
+
+namespace sim {
+namespace {
+
+struct EffectCreationRecords {
+  std::mutex lock;
+  std::map<std::pair<HMODULE, std::string>, std::string> resources;  // name lower-cased
+  EffectCreationCall lastResource;
+  int resourceCalls = 0;
+  EffectCreationCall lastFile;
+  int fileCalls = 0;
+};
+
+EffectCreationRecords& records() {
+  static EffectCreationRecords instance;
+  return instance;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::vector<std::pair<std::string, std::string>> MacroList(const D3DXMACRO* defines) {
+  std::vector<std::pair<std::string, std::string>> macros;
+  for (const D3DXMACRO* macro = defines; macro && macro->Name; ++macro) {
+    macros.emplace_back(macro->Name, macro->Definition ? macro->Definition : "");
+  }
+  return macros;
+}
+
+EffectCreationCall RecordCall(IDirect3DDevice9* device, HMODULE module, const char* source,
+                              const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
+                              ID3DXEffectPool* pool, ID3DXEffect** effect, ID3DXBuffer** errors) {
+  EffectCreationCall call;
+  call.device = device;
+  call.module = module;
+  call.source = source ? source : "";
+  call.definesGiven = defines != nullptr;
+  call.defines = MacroList(defines);
+  call.include = include;
+  call.flags = flags;
+  call.pool = pool;
+  call.effectPlaceGiven = effect != nullptr;
+  call.errorsPlaceGiven = errors != nullptr;
+  return call;
+}
+
+HRESULT CompileEffect(IDirect3DDevice9* device, const std::string& source, const std::string& fileName,
+                      const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool,
+                      ID3DXEffect** effect, ID3DXBuffer** errors) {
+  simfx::IncludeResolver resolver;
+  if (include) {
+    resolver.open = [include](bool system, const std::string& name, const void*& data, std::uint32_t& bytes) {
+      LPCVOID opened = nullptr;
+      UINT size = 0;
+      const HRESULT hr =
+          include->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name.c_str(), nullptr, &opened, &size);
+      if (FAILED(hr)) return false;
+      data = opened;
+      bytes = size;
+      return true;
+    };
+    resolver.close = [include](const void* data) { include->Close(data); };
+  }
+  const simfx::CompileResult result =
+      simfx::Compile(source, fileName, MacroList(defines), include ? &resolver : nullptr);
+  if (errors && !result.messages.empty()) *errors = detail::CreateTextBuffer(result.messages);
+  if (!result.ok) return E_FAIL;
+  *effect = new detail::Effect(device, std::make_shared<const simfx::Effect>(result.effect), flags, pool);
+  return D3D_OK;
+}
+
+// Clears the out-places and checks the arguments every creation needs.
+HRESULT StartCreation(IDirect3DDevice9* device, ID3DXEffect** effect, ID3DXBuffer** errors) {
+  if (errors) *errors = nullptr;
+  if (effect) *effect = nullptr;
+  return device && effect ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+bool ReadWholeFile(const char* path, std::string& text) {
+  std::ifstream in(HostPath(path), std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+void RegisterResource(HMODULE module, const std::string& name, const std::string& fxSource) {
+  std::lock_guard<std::mutex> guard(records().lock);
+  records().resources[{module, Lower(name)}] = fxSource;
+}
+
+void ClearResources() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  records().resources.clear();
+}
+
+EffectCreationCall LastResourceCall() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  return records().lastResource;
+}
+
+int ResourceCallCount() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  return records().resourceCalls;
+}
+
+EffectCreationCall LastEffectFileCall() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  return records().lastFile;
+}
+
+int EffectFileCallCount() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  return records().fileCalls;
+}
+
+void ClearEffectCalls() {
+  std::lock_guard<std::mutex> guard(records().lock);
+  records().lastResource = {};
+  records().resourceCalls = 0;
+  records().lastFile = {};
+  records().fileCalls = 0;
+}
+
+}  // namespace sim
+
+extern "C" {
+
+HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 device, LPCVOID data, UINT length, const D3DXMACRO* defines,
+                                LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool,
+                                LPD3DXEFFECT* effect, LPD3DXBUFFER* errors) {
+  const HRESULT checked = sim::StartCreation(device, effect, errors);
+  if (FAILED(checked)) return checked;
+  if (!data || length == 0) return D3DERR_INVALIDCALL;
+  const std::string source(static_cast<const char*>(data), length);
+  return sim::CompileEffect(device, source, "memory", defines, include, flags, pool, effect, errors);
+}
+
+HRESULT WINAPI D3DXCreateEffectFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR path, const D3DXMACRO* defines,
+                                         LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool,
+                                         LPD3DXEFFECT* effect, LPD3DXBUFFER* errors) {
+  sim::EffectCreationCall call =
+      sim::RecordCall(device, nullptr, path, defines, include, flags, pool, effect, errors);
+  HRESULT hr = sim::StartCreation(device, effect, errors);
+  std::string source;
+  if (SUCCEEDED(hr)) {
+    if (!path || !sim::ReadWholeFile(path, source)) {
+      hr = D3DXERR_INVALIDDATA;
+    } else {
+      hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
+    }
+  }
+  call.result = hr;
+  std::lock_guard<std::mutex> guard(sim::records().lock);
+  sim::records().lastFile = call;
+  ++sim::records().fileCalls;
+  return hr;
+}
+
+HRESULT WINAPI D3DXCreateEffectFromResourceA(LPDIRECT3DDEVICE9 device, HMODULE module, LPCSTR resource,
+                                             const D3DXMACRO* defines, LPD3DXINCLUDE include, DWORD flags,
+                                             LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect,
+                                             LPD3DXBUFFER* errors) {
+  sim::EffectCreationCall call =
+      sim::RecordCall(device, module, resource, defines, include, flags, pool, effect, errors);
+  HRESULT hr = sim::StartCreation(device, effect, errors);
+  if (SUCCEEDED(hr)) {
+    std::string source;
+    bool found = false;
+    if (resource) {
+      std::lock_guard<std::mutex> guard(sim::records().lock);
+      const auto entry = sim::records().resources.find({module, sim::Lower(resource)});
+      found = entry != sim::records().resources.end();
+      if (found) source = entry->second;
+    }
+    hr = found ? sim::CompileEffect(device, source, resource, defines, include, flags, pool, effect, errors)
+               : D3DXERR_INVALIDDATA;
+  }
+  call.result = hr;
+  std::lock_guard<std::mutex> guard(sim::records().lock);
+  sim::records().lastResource = call;
+  ++sim::records().resourceCalls;
+  return hr;
+}
+
+}  // extern "C"

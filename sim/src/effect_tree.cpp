@@ -1,0 +1,178 @@
+#include "effect_tree.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace sim::detail {
+
+UINT Node::ValueBytes() const {
+  if (IsNumeric()) return 4 * Components();
+  if (IsString() || IsTexture()) return static_cast<UINT>(sizeof(void*)) * slotCount;
+  return 0;
+}
+
+EffectTree::EffectTree(const simfx::Effect& model) {
+  for (const simfx::Variable& variable : model.parameters) {
+    // Static globals belong to the shader code, not to the application.
+    if (variable.isStatic) continue;
+    parameters.push_back(BuildValue(variable, NodeKind::Parameter));
+  }
+  for (const simfx::Technique& technique : model.techniques) {
+    auto node = std::make_unique<Node>();
+    node->kind = NodeKind::Technique;
+    node->name = technique.name;
+    AddAnnotations(*node, technique.annotations);
+    for (const simfx::Pass& pass : technique.passes) {
+      auto passNode = std::make_unique<Node>();
+      passNode->kind = NodeKind::Pass;
+      passNode->name = pass.name;
+      AddAnnotations(*passNode, pass.annotations);
+      Register(passNode.get());
+      node->passes.push_back(std::move(passNode));
+    }
+    Register(node.get());
+    techniques.push_back(std::move(node));
+  }
+  for (const simfx::Function& function : model.functions) {
+    auto node = std::make_unique<Node>();
+    node->kind = NodeKind::Function;
+    node->name = function.name;
+    Register(node.get());
+    functions.push_back(std::move(node));
+  }
+}
+
+EffectTree::~EffectTree() {
+  ReleaseObjects();
+}
+
+std::unique_ptr<Node> EffectTree::BuildValue(const simfx::Variable& variable, NodeKind kind) {
+  auto node = std::make_unique<Node>();
+  node->kind = kind;
+  node->name = variable.name;
+  node->semantic = variable.semantic;
+  node->cls = static_cast<D3DXPARAMETER_CLASS>(variable.cls);
+  node->type = static_cast<D3DXPARAMETER_TYPE>(variable.type);
+  node->rows = variable.rows;
+  node->columns = variable.columns;
+  node->elements = variable.elements;
+  if (kind == NodeKind::Annotation) node->flags |= D3DX_PARAMETER_ANNOTATION;
+  if (variable.isShared) node->flags |= D3DX_PARAMETER_SHARED;
+  node->slotCount = std::max(1u, variable.elements);
+
+  node->ownStore = std::make_unique<ValueStore>();
+  node->store = node->ownStore.get();
+  if (node->IsNumeric()) {
+    node->store->numbers = variable.data;
+    node->store->numbers.resize(std::size_t(node->Components()) * 4, 0);
+  } else if (node->IsString()) {
+    node->store->strings.assign(node->slotCount, variable.stringValue);
+  } else if (node->IsTexture()) {
+    node->store->textures.assign(node->slotCount, nullptr);
+  }
+  stores_.push_back(node->store);
+
+  for (UINT i = 0; i < variable.elements; ++i) {
+    auto element = std::make_unique<Node>();
+    element->kind = NodeKind::Element;
+    element->name = node->name;
+    element->semantic = node->semantic;
+    element->cls = node->cls;
+    element->type = node->type;
+    element->rows = node->rows;
+    element->columns = node->columns;
+    element->flags = node->flags;
+    element->owner = node.get();
+    element->store = node->store;
+    element->firstSlot = i;
+    element->slotCount = 1;
+    Register(element.get());
+    node->elementNodes.push_back(std::move(element));
+  }
+  if (kind != NodeKind::Annotation) AddAnnotations(*node, variable.annotations);
+  Register(node.get());
+  return node;
+}
+
+void EffectTree::AddAnnotations(Node& node, const std::vector<simfx::Variable>& annotations) {
+  for (const simfx::Variable& annotation : annotations) {
+    node.annotations.push_back(BuildValue(annotation, NodeKind::Annotation));
+  }
+}
+
+Node* EffectTree::FromHandle(D3DXHANDLE handle) const {
+  const auto found = handles_.find(handle);
+  return found != handles_.end() ? found->second : nullptr;
+}
+
+Node* EffectTree::ParameterByPath(const char* path) const {
+  if (!path) return nullptr;
+  const char* bracket = std::strchr(path, '[');
+  const std::string name = bracket ? std::string(path, bracket) : std::string(path);
+  Node* found = nullptr;
+  for (const auto& parameter : parameters) {
+    if (parameter->name == name) {
+      found = parameter.get();
+      break;
+    }
+  }
+  if (!found || !bracket) return found;
+  char* end = nullptr;
+  const unsigned long index = std::strtoul(bracket + 1, &end, 10);
+  if (end == bracket + 1 || *end != ']' || end[1] != '\0') return nullptr;
+  return index < found->elementNodes.size() ? found->elementNodes[index].get() : nullptr;
+}
+
+Node* EffectTree::ParameterBySemantic(const char* semantic) const {
+  if (!semantic) return nullptr;
+  for (const auto& parameter : parameters) {
+    if (!parameter->semantic.empty() && strcasecmp(parameter->semantic.c_str(), semantic) == 0)
+      return parameter.get();
+  }
+  return nullptr;
+}
+
+Node* EffectTree::TechniqueByName(const char* name) const {
+  if (!name) return nullptr;
+  for (const auto& technique : techniques) {
+    if (technique->name == name) return technique.get();
+  }
+  return nullptr;
+}
+
+Node* EffectTree::FunctionByName(const char* name) const {
+  if (!name) return nullptr;
+  for (const auto& function : functions) {
+    if (function->name == name) return function.get();
+  }
+  return nullptr;
+}
+
+void EffectTree::CopyValuesFrom(const EffectTree& other) {
+  const std::size_t count = std::min(stores_.size(), other.stores_.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    ValueStore& target = *stores_[i];
+    const ValueStore& source = *other.stores_[i];
+    for (IDirect3DBaseTexture9* texture : source.textures) {
+      if (texture) texture->AddRef();
+    }
+    for (IDirect3DBaseTexture9* texture : target.textures) {
+      if (texture) texture->Release();
+    }
+    target = source;
+  }
+}
+
+void EffectTree::ReleaseObjects() {
+  for (ValueStore* store : stores_) {
+    for (IDirect3DBaseTexture9*& texture : store->textures) {
+      if (texture) texture->Release();
+      texture = nullptr;
+    }
+  }
+}
+
+}  // namespace sim::detail

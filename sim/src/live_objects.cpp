@@ -1,0 +1,79 @@
+#include <array>
+#include <mutex>
+#include <vector>
+
+#include "d3d_com_object.h"
+
+namespace sim {
+namespace {
+
+constexpr std::size_t kKinds = static_cast<std::size_t>(ObjectKind::StateBlock) + 1;
+
+struct Counters {
+  std::mutex lock;
+  std::array<int, kKinds> live{};
+  int overReleases = 0;
+  // Never destroyed: shells may be touched by releases during static teardown.
+  std::vector<detail::Shell*>* shells = new std::vector<detail::Shell*>();
+};
+
+Counters& counters() {
+  static Counters* instance = new Counters();
+  return *instance;
+}
+
+}  // namespace
+
+namespace detail {
+
+void NoteCreated(ObjectKind kind) {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  ++counters().live[static_cast<std::size_t>(kind)];
+}
+
+void NoteDestroyed(ObjectKind kind) {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  --counters().live[static_cast<std::size_t>(kind)];
+}
+
+void NoteOverRelease() {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  ++counters().overReleases;
+}
+
+void KeepShell(Shell* shell) {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  counters().shells->push_back(shell);
+}
+
+}  // namespace detail
+
+int LiveObjects() {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  int total = 0;
+  for (int n : counters().live) total += n;
+  return total;
+}
+
+int LiveObjects(ObjectKind kind) {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  return counters().live[static_cast<std::size_t>(kind)];
+}
+
+int OverReleases() {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  return counters().overReleases;
+}
+
+void ResetOverReleases() {
+  std::lock_guard<std::mutex> guard(counters().lock);
+  counters().overReleases = 0;
+}
+
+ULONG RefCount(IUnknown* object) {
+  if (!object) return 0;
+  object->AddRef();
+  return object->Release();
+}
+
+}  // namespace sim
