@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "MinHook.h"
@@ -68,6 +69,10 @@ struct Target {
   int argument;
   int expected;
 };
+
+void PrintTo(const Target& target, std::ostream* out) {
+  *out << target.name;
+}
 
 class HookingEachPrologue : public Hooking, public ::testing::WithParamInterface<Target> {};
 
