@@ -97,7 +97,7 @@ class Evaluator {
         break;
     }
     if (!t.IsPunct("(")) return SyntaxError(diagnostics_, t);
-    TypeSpec cast;
+    TypeDesc cast;
     const Token& castName = cursor_.Peek();
     if (castName.kind == TokenKind::Identifier && cursor_.Peek(1).IsPunct(")") &&
         (LookupBuiltinType(castName.text, cast) || (scope_.type && scope_.type(castName.text, cast))) &&
@@ -134,7 +134,7 @@ class Evaluator {
       value.numbers.push_back(t.text == "true" ? 1 : 0);
       return true;
     }
-    TypeSpec type;
+    TypeDesc type;
     bool isType = LookupBuiltinType(t.text, type) || (scope_.type && scope_.type(t.text, type));
     if (isType && type.IsNumeric() && cursor_.PeekPunct("(")) {
       std::vector<ConstValue> args;
@@ -180,7 +180,7 @@ class Evaluator {
   }
 
   // Applies a constructor or cast: one value fills all components, more are cut to size.
-  bool Convert(const Token& at, const TypeSpec& type, ConstValue& value, bool allowTruncation) {
+  bool Convert(const Token& at, const TypeDesc& type, ConstValue& value, bool allowTruncation) {
     if (value.isString) return Error(at, code::kConversion, "cannot convert a string to " + TypeName(type));
     unsigned n = type.Components();
     if (value.numbers.size() == 1) value.numbers.assign(n, value.numbers[0]);

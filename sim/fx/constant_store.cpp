@@ -38,12 +38,12 @@ void WriteComponent(ParamType type, double x, std::uint8_t* out) {
 }
 
 std::string Describe(const Variable& variable) {
-  TypeSpec spec;
-  spec.cls = variable.cls;
-  spec.type = variable.type;
-  spec.rows = variable.rows;
-  spec.columns = variable.columns;
-  std::string name = TypeName(spec);
+  TypeDesc desc;
+  desc.cls = variable.cls;
+  desc.type = variable.type;
+  desc.rows = variable.rows;
+  desc.columns = variable.columns;
+  std::string name = TypeName(desc);
   if (variable.elements) name += "[" + std::to_string(variable.elements) + "]";
   return name;
 }

@@ -26,7 +26,7 @@ struct ConstantScope {
   // The value of an earlier declared parameter.
   std::function<bool(const std::string& name, ConstValue& value)> constant;
   // A typedef name usable as a constructor, e.g. "color(1, 0, 0, 1)".
-  std::function<bool(const std::string& name, TypeSpec& spec)> type;
+  std::function<bool(const std::string& name, TypeDesc& desc)> type;
 };
 
 // Parses an initializer: a brace list (nested lists flatten) or an expression made of literals,

@@ -33,15 +33,15 @@ bool EffectParser::TakeModifiers(Modifiers& m) {
   }
 }
 
-bool EffectParser::TakeType(TypeSpec& spec) {
+bool EffectParser::TakeType(TypeDesc& desc) {
   const Token& t = cursor_.Peek();
   if (t.kind != TokenKind::Identifier) return false;
   if ((t.text == "matrix" || t.text == "vector") && cursor_.Peek(1).IsPunct("<"))
-    return TakeTemplateType(spec);
+    return TakeTemplateType(desc);
   auto alias = typeAliases_.find(t.text);
   if (alias != typeAliases_.end()) {
-    spec = alias->second;
-  } else if (!LookupBuiltinType(t.text, spec)) {
+    desc = alias->second;
+  } else if (!LookupBuiltinType(t.text, desc)) {
     return false;
   }
   cursor_.Take();
@@ -49,11 +49,11 @@ bool EffectParser::TakeType(TypeSpec& spec) {
 }
 
 // vector<float, 3> and matrix<float, 4, 4>
-bool EffectParser::TakeTemplateType(TypeSpec& spec) {
+bool EffectParser::TakeTemplateType(TypeDesc& desc) {
   bool isMatrix = cursor_.Take().text == "matrix";
   cursor_.Take();
-  spec = TypeSpec();
-  if (!LookupScalarType(cursor_.Peek().text, spec.type) || cursor_.Peek().kind != TokenKind::Identifier)
+  desc = TypeDesc();
+  if (!LookupScalarType(cursor_.Peek().text, desc.type) || cursor_.Peek().kind != TokenKind::Identifier)
     return SyntaxError(diagnostics_, cursor_.Peek());
   cursor_.Take();
   unsigned sizes[2] = {1, 1};
@@ -66,36 +66,36 @@ bool EffectParser::TakeTemplateType(TypeSpec& spec) {
   }
   if (!cursor_.TakeClosingAngle()) return SyntaxError(diagnostics_, cursor_.Peek());
   if (isMatrix) {
-    spec.cls = ParamClass::MatrixColumns;
-    spec.rows = sizes[0];
-    spec.columns = sizes[1];
+    desc.cls = ParamClass::MatrixColumns;
+    desc.rows = sizes[0];
+    desc.columns = sizes[1];
   } else {
-    spec.cls = ParamClass::Vector;
-    spec.columns = sizes[0];
+    desc.cls = ParamClass::Vector;
+    desc.columns = sizes[0];
   }
   return true;
 }
 
-bool EffectParser::Declarators(const TypeSpec& spec, const Modifiers& modifiers) {
+bool EffectParser::Declarators(const TypeDesc& desc, const Modifiers& modifiers) {
   do {
-    if (!Declarator(spec, modifiers)) return false;
+    if (!Declarator(desc, modifiers)) return false;
   } while (cursor_.TakePunct(","));
   return Expect(";");
 }
 
 // name [N]... [: SEMANTIC] [: register(...)] [< annotations >] [= initializer]
-bool EffectParser::Declarator(const TypeSpec& spec, const Modifiers& modifiers) {
+bool EffectParser::Declarator(const TypeDesc& desc, const Modifiers& modifiers) {
   const Token& nameToken = cursor_.Take();
   if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
   Variable v;
   v.name = nameToken.text;
-  v.cls = spec.cls;
-  if (spec.IsMatrix())
+  v.cls = desc.cls;
+  if (desc.IsMatrix())
     v.cls = modifiers.rowMajor || (rowMajorByDefault_ && !modifiers.columnMajor) ? ParamClass::MatrixRows
                                                                                  : ParamClass::MatrixColumns;
-  v.type = spec.type;
-  v.rows = spec.rows;
-  v.columns = spec.columns;
+  v.type = desc.type;
+  v.rows = desc.rows;
+  v.columns = desc.columns;
   v.isShared = modifiers.isShared;
   v.isStatic = modifiers.isStatic;
   v.isConst = modifiers.isConst;
@@ -115,7 +115,7 @@ bool EffectParser::Declarator(const TypeSpec& spec, const Modifiers& modifiers) 
   }
   if (cursor_.PeekPunct("<") && !Annotations(v.annotations)) return false;
   ClearValue(v);
-  if (!Initializer(v, spec)) return false;
+  if (!Initializer(v, desc)) return false;
   for (const Variable& existing : effect_.parameters) {
     if (existing.name == v.name) {
       diagnostics_.Error(nameToken.pos, code::kRedefinition, "redefinition of '" + v.name + "'");
@@ -150,19 +150,19 @@ bool EffectParser::ArraySize(unsigned& elements) {
 bool EffectParser::Annotations(std::vector<Variable>& annotations) {
   cursor_.Take();
   while (!cursor_.TakeClosingAngle()) {
-    TypeSpec spec;
+    TypeDesc desc;
     const Token& typeToken = cursor_.Peek();
-    if (!TakeType(spec) || !(spec.IsNumeric() || spec.type == ParamType::String) ||
-        spec.cls == ParamClass::Struct)
+    if (!TakeType(desc) || !(desc.IsNumeric() || desc.type == ParamType::String) ||
+        desc.cls == ParamClass::Struct)
       return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, typeToken);
     const Token& nameToken = cursor_.Take();
     if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
     Variable a;
     a.name = nameToken.text;
-    a.cls = spec.cls;
-    a.type = spec.type;
-    a.rows = spec.rows;
-    a.columns = spec.columns;
+    a.cls = desc.cls;
+    a.type = desc.type;
+    a.rows = desc.rows;
+    a.columns = desc.columns;
     ClearValue(a);
     if (cursor_.TakePunct("=")) {
       const Token& at = cursor_.Peek();
@@ -176,10 +176,10 @@ bool EffectParser::Annotations(std::vector<Variable>& annotations) {
   return true;
 }
 
-bool EffectParser::Initializer(Variable& v, const TypeSpec& spec) {
-  if (spec.IsSampler() && cursor_.PeekPunct("{")) return cursor_.SkipBalanced(diagnostics_);
+bool EffectParser::Initializer(Variable& v, const TypeDesc& desc) {
+  if (desc.IsSampler() && cursor_.PeekPunct("{")) return cursor_.SkipBalanced(diagnostics_);
   if (!cursor_.TakePunct("=")) return true;
-  if (spec.IsNumeric() || spec.type == ParamType::String) {
+  if (desc.IsNumeric() || desc.type == ParamType::String) {
     const Token& at = cursor_.Peek();
     ConstValue value;
     return ParseInitializer(cursor_, Scope(), diagnostics_, value) && StoreValue(value, at, diagnostics_, v);
@@ -215,10 +215,10 @@ bool EffectParser::SkipObjectInitializer() {
 ConstantScope EffectParser::Scope() const {
   ConstantScope scope;
   scope.constant = [this](const std::string& name, ConstValue& value) { return LookupConstant(name, value); };
-  scope.type = [this](const std::string& name, TypeSpec& spec) {
+  scope.type = [this](const std::string& name, TypeDesc& desc) {
     auto alias = typeAliases_.find(name);
     if (alias == typeAliases_.end()) return false;
-    spec = alias->second;
+    desc = alias->second;
     return true;
   };
   return scope;

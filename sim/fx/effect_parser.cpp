@@ -31,17 +31,17 @@ bool EffectParser::GlobalItem() {
   Modifiers modifiers;
   if (!TakeModifiers(modifiers)) return false;
   if (cursor_.Peek().IsIdentifier("struct")) return StructDefinition(modifiers);
-  TypeSpec spec;
+  TypeDesc desc;
   bool isVoid = cursor_.Peek().IsIdentifier("void");
   if (isVoid) {
     cursor_.Take();
-  } else if (!TakeType(spec)) {
+  } else if (!TakeType(desc)) {
     return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, cursor_.Peek());
   }
   if (cursor_.Peek().kind == TokenKind::Identifier && cursor_.Peek(1).IsPunct("("))
     return FunctionRest(cursor_.Take());
   if (isVoid) return SyntaxError(diagnostics_, cursor_.Peek());
-  return Declarators(spec, modifiers);
+  return Declarators(desc, modifiers);
 }
 
 bool EffectParser::Pragma(const Token& pragma) {
@@ -53,35 +53,35 @@ bool EffectParser::Pragma(const Token& pragma) {
 // struct Name { members } [declarators] ;
 bool EffectParser::StructDefinition(const Modifiers& modifiers) {
   cursor_.Take();
-  TypeSpec spec;
-  spec.cls = ParamClass::Struct;
-  spec.type = ParamType::Void;
-  if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = spec;
+  TypeDesc desc;
+  desc.cls = ParamClass::Struct;
+  desc.type = ParamType::Void;
+  if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = desc;
   if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
   if (!cursor_.SkipBalanced(diagnostics_)) return false;
   if (cursor_.TakePunct(";")) return true;
-  return Declarators(spec, modifiers);
+  return Declarators(desc, modifiers);
 }
 
 // typedef [const] type Name [, Name]* ;   or   typedef struct [Tag] { ... } Name ;
 bool EffectParser::Typedef() {
   cursor_.Take();
-  TypeSpec spec;
+  TypeDesc desc;
   if (cursor_.Peek().IsIdentifier("struct")) {
     cursor_.Take();
-    spec.cls = ParamClass::Struct;
-    spec.type = ParamType::Void;
-    if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = spec;
+    desc.cls = ParamClass::Struct;
+    desc.type = ParamType::Void;
+    if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = desc;
     if (cursor_.PeekPunct("{") && !cursor_.SkipBalanced(diagnostics_)) return false;
   } else {
     Modifiers ignored;
     if (!TakeModifiers(ignored)) return false;
-    if (!TakeType(spec)) return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, cursor_.Peek());
+    if (!TakeType(desc)) return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, cursor_.Peek());
   }
   do {
     const Token& name = cursor_.Peek();
     if (name.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, name);
-    typeAliases_[cursor_.Take().text] = spec;
+    typeAliases_[cursor_.Take().text] = desc;
   } while (cursor_.TakePunct(","));
   return Expect(";");
 }

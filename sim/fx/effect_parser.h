@@ -39,13 +39,13 @@ class EffectParser {
 
   // declaration_parser.cpp: types, declarators, annotations, initializers.
   bool TakeModifiers(Modifiers& modifiers);
-  bool TakeType(TypeSpec& spec);
-  bool TakeTemplateType(TypeSpec& spec);
-  bool Declarators(const TypeSpec& spec, const Modifiers& modifiers);
-  bool Declarator(const TypeSpec& spec, const Modifiers& modifiers);
+  bool TakeType(TypeDesc& desc);
+  bool TakeTemplateType(TypeDesc& desc);
+  bool Declarators(const TypeDesc& desc, const Modifiers& modifiers);
+  bool Declarator(const TypeDesc& desc, const Modifiers& modifiers);
   bool ArraySize(unsigned& elements);
   bool Annotations(std::vector<Variable>& annotations);
-  bool Initializer(Variable& variable, const TypeSpec& spec);
+  bool Initializer(Variable& variable, const TypeDesc& desc);
   bool SkipObjectInitializer();
   bool LookupConstant(const std::string& name, ConstValue& value) const;
   ConstantScope Scope() const;
@@ -58,7 +58,7 @@ class EffectParser {
   TokenCursor cursor_;
   Diagnostics& diagnostics_;
   Effect& effect_;
-  std::map<std::string, TypeSpec> typeAliases_;  // typedef names and struct names
+  std::map<std::string, TypeDesc> typeAliases_;  // typedef names and struct names
   std::set<std::string> functionNames_;
   bool rowMajorByDefault_ = false;
 };

@@ -237,12 +237,16 @@ bool Preprocessor::Condition(const std::vector<Token>& line, const Token& at, bo
     i = parenthesized ? j + 1 : j;
   }
   std::vector<Token> expanded;
+  if (!ExpandLine(resolved, expanded)) return false;
+  return EvaluateCondition(expanded, at.pos, diagnostics_, result);
+}
+
+bool Preprocessor::ExpandLine(const std::vector<Token>& tokens, std::vector<Token>& out) {
   MacroExpander expander(macros_, diagnostics_, budget_, [](Token& t) {
     t = Token();
     return true;
   });
-  if (!expander.ExpandList(resolved, expanded)) return false;
-  return EvaluateCondition(expanded, at.pos, diagnostics_, result);
+  return expander.ExpandList(tokens, out);
 }
 
 bool Preprocessor::Define(const std::vector<Token>& line, const Token& at) {
@@ -316,19 +320,19 @@ bool Preprocessor::Include(const std::vector<Token>& line, const Token& at) {
       }
     }
     std::vector<Token> expanded;
-    MacroExpander expander(macros_, diagnostics_, budget_, [](Token& t) {
-      t = Token();
-      return true;
-    });
-    if (attempt == 1 || !expander.ExpandList(operand, expanded)) {
+    if (attempt == 1 || !ExpandLine(operand, expanded)) {
       if (!diagnostics_.Failed())
         diagnostics_.Error(at.pos, code::kPreprocessor, "#include expects \"FILENAME\" or <FILENAME>");
       return false;
     }
     operand = std::move(expanded);
   }
-  if (frames_.size() >= kMaxIncludeDepth || ++includeCount_ > kMaxIncludes) {
+  if (frames_.size() >= kMaxIncludeDepth) {
     diagnostics_.Error(at.pos, code::kIncludeDepth, "#include nested too deeply: '" + name + "'");
+    return false;
+  }
+  if (++includeCount_ > kMaxIncludes) {
+    diagnostics_.Error(at.pos, code::kIncludeDepth, "too many #include directives: '" + name + "'");
     return false;
   }
   IncludeSource source;

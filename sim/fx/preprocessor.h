@@ -46,6 +46,8 @@ class Preprocessor {
   bool Define(const std::vector<Token>& line, const Token& at);
   bool Include(const std::vector<Token>& line, const Token& at);
   bool Pragma(const std::vector<Token>& line, const Token& at);
+  // Expands the macros of a directive's operand on its own.
+  bool ExpandLine(const std::vector<Token>& tokens, std::vector<Token>& out);
   bool Condition(const std::vector<Token>& line, const Token& at, bool& result);
   bool PushFile(const std::string& text, const std::string& display, const std::string& path);
 

@@ -58,54 +58,54 @@ bool LookupScalarType(const std::string& name, ParamType& type) {
   return true;
 }
 
-bool LookupBuiltinType(const std::string& name, TypeSpec& spec) {
-  spec = TypeSpec();
+bool LookupBuiltinType(const std::string& name, TypeDesc& desc) {
+  desc = TypeDesc();
   if (name == "matrix") {
-    spec.cls = ParamClass::MatrixColumns;
-    spec.rows = spec.columns = 4;
+    desc.cls = ParamClass::MatrixColumns;
+    desc.rows = desc.columns = 4;
     return true;
   }
   if (name == "vector") {
-    spec.cls = ParamClass::Vector;
-    spec.columns = 4;
+    desc.cls = ParamClass::Vector;
+    desc.columns = 4;
     return true;
   }
   for (const ObjectKeyword& keyword : kObjectKeywords) {
     if (EqualsIgnoreCase(name, keyword.name)) {
-      spec.cls = keyword.type == ParamType::String ? ParamClass::Scalar : ParamClass::Object;
-      spec.type = keyword.type;
+      desc.cls = keyword.type == ParamType::String ? ParamClass::Scalar : ParamClass::Object;
+      desc.type = keyword.type;
       return keyword.type != ParamType::String || name == "string";
     }
   }
   // A scalar keyword, optionally followed by a vector size "N" or matrix size "RxC".
   size_t digits = name.find_first_of("1234");
   std::string base = name.substr(0, digits);
-  if (!LookupScalarType(base, spec.type)) return false;
+  if (!LookupScalarType(base, desc.type)) return false;
   if (digits == std::string::npos) return true;
   std::string shape = name.substr(digits);
   if (shape.size() == 1 && Dimension(shape[0])) {
-    spec.cls = ParamClass::Vector;
-    spec.columns = Dimension(shape[0]);
+    desc.cls = ParamClass::Vector;
+    desc.columns = Dimension(shape[0]);
     return true;
   }
   if (shape.size() == 3 && Dimension(shape[0]) && shape[1] == 'x' && Dimension(shape[2])) {
-    spec.cls = ParamClass::MatrixColumns;
-    spec.rows = Dimension(shape[0]);
-    spec.columns = Dimension(shape[2]);
+    desc.cls = ParamClass::MatrixColumns;
+    desc.rows = Dimension(shape[0]);
+    desc.columns = Dimension(shape[2]);
     return true;
   }
   return false;
 }
 
-std::string TypeName(const TypeSpec& spec) {
+std::string TypeName(const TypeDesc& desc) {
   for (const ObjectKeyword& keyword : kObjectKeywords)
-    if (keyword.type == spec.type) return keyword.name;
-  std::string name = spec.type == ParamType::Bool    ? "bool"
-                     : spec.type == ParamType::Int   ? "int"
-                     : spec.type == ParamType::Float ? "float"
+    if (keyword.type == desc.type) return keyword.name;
+  std::string name = desc.type == ParamType::Bool    ? "bool"
+                     : desc.type == ParamType::Int   ? "int"
+                     : desc.type == ParamType::Float ? "float"
                                                      : "struct";
-  if (spec.cls == ParamClass::Vector) name += std::to_string(spec.columns);
-  if (spec.IsMatrix()) name += std::to_string(spec.rows) + "x" + std::to_string(spec.columns);
+  if (desc.cls == ParamClass::Vector) name += std::to_string(desc.columns);
+  if (desc.IsMatrix()) name += std::to_string(desc.rows) + "x" + std::to_string(desc.columns);
   return name;
 }
 

@@ -7,7 +7,7 @@
 
 namespace simfx {
 
-struct TypeSpec {
+struct TypeDesc {
   ParamClass cls = ParamClass::Scalar;
   ParamType type = ParamType::Float;
   unsigned rows = 1;
@@ -24,13 +24,13 @@ struct TypeSpec {
 // Scalar, vector, matrix, string and object keywords ("float3", "int2x2", "matrix", "Texture2D",
 // "samplerCUBE", "PixelShader" ...). Matrices come back as MatrixColumns. Object keywords match
 // regardless of case, as the effect compiler accepts them.
-bool LookupBuiltinType(const std::string& name, TypeSpec& spec);
+bool LookupBuiltinType(const std::string& name, TypeDesc& desc);
 
 // The scalar keywords allowed inside vector<...> and matrix<...>.
 bool LookupScalarType(const std::string& name, ParamType& type);
 
 // "float4", "int", "bool3x3", "string", "texture2D": a type as messages show it.
-std::string TypeName(const TypeSpec& spec);
+std::string TypeName(const TypeDesc& desc);
 
 // Equality ignoring ASCII case.
 bool EqualsIgnoreCase(const std::string& a, const char* b);
