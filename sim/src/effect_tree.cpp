@@ -59,6 +59,8 @@ std::unique_ptr<Node> EffectTree::BuildValue(const simfx::Variable& variable, No
   node->rows = variable.rows;
   node->columns = variable.columns;
   node->elements = variable.elements;
+  // Strings, textures, samplers and shaders are objects whatever the source wrote.
+  if (!node->IsNumeric() && node->type != D3DXPT_VOID) node->cls = D3DXPC_OBJECT;
   if (kind == NodeKind::Annotation) node->flags |= D3DX_PARAMETER_ANNOTATION;
   if (variable.isShared) node->flags |= D3DX_PARAMETER_SHARED;
   node->slotCount = std::max(1u, variable.elements);

@@ -1,0 +1,51 @@
+// The live-object counter that the plug-in's tests lean on to prove that
+// every reference is released exactly once.
+#include "d3dx_test_support.h"
+
+namespace {
+
+using LiveObjectsTest = SimD3dTest;
+
+TEST_F(LiveObjectsTest, CountsObjectsByKindUntilTheirLastRelease) {
+  const int before = sim::LiveObjects();
+  ID3DXBuffer* buffer = nullptr;
+  D3DXCreateBuffer(4, &buffer);
+  ID3DXEffect* effect = Compile("float Value;\n");
+  EXPECT_EQ(sim::LiveObjects(), before + 2);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 1);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+
+  effect->AddRef();
+  EXPECT_EQ(effect->Release(), 1u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+  EXPECT_EQ(effect->Release(), 0u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
+  buffer->Release();
+  EXPECT_EQ(sim::LiveObjects(), before);
+}
+
+TEST_F(LiveObjectsTest, AReleaseTooManyIsCountedAndHarmless) {
+  ID3DXBuffer* buffer = nullptr;
+  D3DXCreateBuffer(4, &buffer);
+  const int live = sim::LiveObjects();
+  const int over = sim::OverReleases();
+  EXPECT_EQ(buffer->Release(), 0u);
+  EXPECT_EQ(buffer->Release(), 0u);
+  EXPECT_EQ(buffer->AddRef(), 0u);
+  EXPECT_EQ(sim::OverReleases(), over + 2);
+  EXPECT_EQ(sim::LiveObjects(), live - 1) << "the count does not go below zero";
+  sim::ResetOverReleases();
+}
+
+TEST_F(LiveObjectsTest, TheBackBufferSurfaceLivesWithItsDevice) {
+  IDirect3DDevice9* other = sim::CreateDevice(320, 240, nullptr);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 2);
+  IDirect3DSurface9* surface = nullptr;
+  other->GetRenderTarget(0, &surface);
+  surface->Release();
+  EXPECT_EQ(other->Release(), 0u);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 1);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Surface), 1);
+}
+
+}  // namespace
