@@ -50,9 +50,9 @@ TEST_F(RecordingTest, ALaterValueReplacesTheBytesEntirely) {
 
 // Values rejected by the effect are kept too, to be written again later.
 TEST_F(RecordingTest, RejectedValueIsStillRecorded) {
-  const std::uint8_t tooLong[32] = {7};
-  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Brightness"), tooLong, sizeof(tooLong))));
-  EXPECT_EQ(Recorded(proxy, "Brightness").size(), sizeof(tooLong));
+  const D3DXVECTOR4 tooShort(1.0f, 2.0f, 3.0f, 4.0f);
+  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Transform"), &tooShort, sizeof(tooShort))));
+  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(tooShort));
 }
 
 TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
