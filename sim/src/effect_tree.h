@@ -25,6 +25,8 @@ struct ValueStore {
 };
 
 struct Node {
+  // First, so that a handle of another effect, read as a name, is a string of
+  // at most one control character and names nothing.
   NodeKind kind = NodeKind::Parameter;
   std::string name;
   std::string semantic;
@@ -58,8 +60,10 @@ struct Node {
   bool IsWritable() const { return kind != NodeKind::Annotation; }
   UINT ComponentsPerSlot() const { return rows * columns; }
   UINT Components() const { return ComponentsPerSlot() * slotCount; }
-  // Size of the value as GetValue/SetValue move it: 4 bytes per numeric
-  // component; one pointer per element for strings and textures.
+  // Size of the value as GetValue/SetValue move it and as the description's
+  // Bytes reports it: 4 bytes per numeric component; one pointer (of this
+  // process) per element for strings and textures; 0 for samplers, shaders
+  // and structures.
   UINT ValueBytes() const;
   std::uint8_t* Numbers() { return store->numbers.data() + std::size_t(firstSlot) * ComponentsPerSlot() * 4; }
 };

@@ -46,6 +46,8 @@ ULONG RefCount(IUnknown* object);
 // Device
 // ---------------------------------------------------------------------------
 // A device with a back buffer of the given size; its reference count is 1.
+// The back buffer is a surface object of its own that lives as long as the
+// device. Effects, textures, buffers and state blocks hold a device reference.
 IDirect3DDevice9* CreateDevice(UINT width, UINT height, HWND focusWindow);
 
 // What GetRenderTarget(0, ...) does.
