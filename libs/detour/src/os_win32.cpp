@@ -90,7 +90,7 @@ std::vector<DWORD> otherThreadIds() {
 void moveInstructionPointer(HANDLE thread, const CodeWrite& write) {
   CONTEXT context;
   std::memset(&context, 0, sizeof context);
-  context.ContextFlags = CONTEXT_CONTROL;
+  context.ContextFlags = CONTEXT_FULL;
   if (!GetThreadContext(thread, &context)) return;
 #if defined(_WIN64)
   DWORD64& ip = context.Rip;

@@ -80,6 +80,9 @@ uint64_t addressOf(const void* p) {
 
 // The patch (or the original bytes) for `hook`, with the thread moves that
 // keep a suspended thread inside the copied instructions on equivalent code.
+// The first instruction moves too: a thread that disabling moved out of the
+// trampoline to the target's entry is still inside a call made by the detour
+// and must not run the detour a second time.
 os::CodeWrite makeWrite(const Hook& hook, bool enable) {
   os::CodeWrite write;
   write.address = hook.target;
@@ -88,7 +91,6 @@ os::CodeWrite makeWrite(const Hook& hook, bool enable) {
     const uintptr_t inTarget = reinterpret_cast<uintptr_t>(hook.target + hook.layout.targetOffsets[i]);
     const uintptr_t inTrampoline =
         reinterpret_cast<uintptr_t>(hook.trampoline + hook.layout.trampolineOffsets[i]);
-    if (enable && i == 0) continue;  // a thread about to enter the target may as well take the detour
     write.moves[write.moveCount++] = enable ? os::InstructionPointerMove{inTarget, inTrampoline}
                                             : os::InstructionPointerMove{inTrampoline, inTarget};
   }
