@@ -152,7 +152,10 @@ void synchronizeCores() {
 
 // First a two-byte jump to itself parks any thread arriving at the target,
 // then the tail is written behind it, then the head replaces the parking
-// jump in one locked store.
+// jump in one locked store. Threads are not suspended here, so a thread that
+// has already run the target's first instruction but not yet left the
+// overwritten bytes is not moved: this is sound for threads entering the
+// target, and for targets whose first instruction covers the whole jump.
 void writeInSteps(uint8_t* address, const uint8_t* bytes) {
   static const uint8_t kJumpToSelf[2] = {0xEB, 0xFE};
   storeTwoBytes(address, kJumpToSelf);
