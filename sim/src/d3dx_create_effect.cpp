@@ -52,13 +52,20 @@ std::vector<std::pair<std::string, std::string>> MacroList(const D3DXMACRO* defi
   return macros;
 }
 
+// Resources may be named by a number (MAKEINTRESOURCE); Windows spells those "#<number>".
+std::string ResourceName(LPCSTR resource) {
+  auto value = reinterpret_cast<std::uintptr_t>(resource);
+  if (value < 0x10000) return "#" + std::to_string(value);
+  return resource;
+}
+
 EffectCreationCall RecordCall(IDirect3DDevice9* device, HMODULE module, const char* source,
                               const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
                               ID3DXEffectPool* pool, ID3DXEffect** effect, ID3DXBuffer** errors) {
   EffectCreationCall call;
   call.device = device;
   call.module = module;
-  call.source = source ? source : "";
+  call.source = ResourceName(source);
   call.definesGiven = defines != nullptr;
   call.defines = MacroList(defines);
   call.include = include;
@@ -193,13 +200,14 @@ HRESULT WINAPI D3DXCreateEffectFromResourceA(LPDIRECT3DDEVICE9 device, HMODULE m
   if (SUCCEEDED(hr)) {
     std::string source;
     bool found = false;
-    if (resource) {
+    const std::string name = sim::ResourceName(resource);
+    {
       std::lock_guard<std::mutex> guard(sim::records().lock);
-      const auto entry = sim::records().resources.find({module, sim::Lower(resource)});
+      const auto entry = sim::records().resources.find({module, sim::Lower(name)});
       found = entry != sim::records().resources.end();
       if (found) source = entry->second;
     }
-    hr = found ? sim::CompileEffect(device, source, resource, defines, include, flags, pool, effect, errors)
+    hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
                : D3DXERR_INVALIDDATA;
   }
   call.result = hr;

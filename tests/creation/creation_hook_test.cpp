@@ -52,7 +52,7 @@ TEST_F(CreationHookTest, SameNameTwiceGivesTwoRecords) {
   first->Release();
   second->Release();
   Detach();
-  EXPECT_EQ(sim::LiveObjects(), 1);  // only the device is left
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
   EXPECT_EQ(sim::OverReleases(), 0);
 }
 
@@ -142,6 +142,7 @@ TEST_F(CreationHookTest, NumberedAndOverlongResourcesGoToTheResourceUnchanged) {
   ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(0x1);
   HostCreates(reinterpret_cast<const char*>(static_cast<std::uintptr_t>(101)), &effect);
   EXPECT_EQ(sim::LastResourceCall().module, module);
+  EXPECT_EQ(sim::LastResourceCall().source, "#101");
   HostCreates(longName.c_str(), &effect);
   EXPECT_EQ(sim::LastResourceCall().source, longName);
   EXPECT_EQ(sim::ResourceCallCount(), 2);
