@@ -31,11 +31,16 @@ const BuiltIn kBuiltIns[] = {
 
 const char* KindName(WidgetKind kind) {
   switch (kind) {
-    case WidgetKind::Slider: return "Slider";
-    case WidgetKind::Color: return "Color";
-    case WidgetKind::Checkbox: return "Checkbox";
-    case WidgetKind::Combo: return "Combo";
-    default: return "None";
+    case WidgetKind::Slider:
+      return "Slider";
+    case WidgetKind::Color:
+      return "Color";
+    case WidgetKind::Checkbox:
+      return "Checkbox";
+    case WidgetKind::Combo:
+      return "Combo";
+    default:
+      return "None";
   }
 }
 
@@ -55,8 +60,8 @@ std::string ValueOf(const ShaderParam& p) {
       std::snprintf(text, sizeof(text), "%s", p.boolValue ? "on" : "off");
       break;
     case WidgetKind::Color:
-      std::snprintf(text, sizeof(text), "(%.3f, %.3f, %.3f, %.3f)", p.vectorValue.x, p.vectorValue.y, p.vectorValue.z,
-                    p.vectorValue.w);
+      std::snprintf(text, sizeof(text), "(%.3f, %.3f, %.3f, %.3f)", p.vectorValue.x, p.vectorValue.y,
+                    p.vectorValue.z, p.vectorValue.w);
       break;
     default:
       std::snprintf(text, sizeof(text), "-");
@@ -70,8 +75,9 @@ void PrintLiveShaders() {
   for (const LoadedShader& shader : liveShaders) {
     std::printf("[%s]\n", shader.name.c_str());
     for (const ShaderParam& p : shader.proxy->parameters) {
-      std::printf("  %-10s order %4d  %-16s %-9s %s%s%s\n", p.group.c_str(), p.order, p.uiName.c_str(), KindName(p.kind),
-                  ValueOf(p).c_str(), p.condition.empty() ? "" : "  shown when ", p.condition.c_str());
+      std::printf("  %-10s order %4d  %-16s %-9s %s%s%s\n", p.group.c_str(), p.order, p.uiName.c_str(),
+                  KindName(p.kind), ValueOf(p).c_str(), p.condition.empty() ? "" : "  shown when ",
+                  p.condition.c_str());
     }
   }
   LeaveCriticalSection(&liveShadersLock);

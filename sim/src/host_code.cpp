@@ -30,8 +30,8 @@ const std::uint8_t kEpilogue[] = {
 
 constexpr std::uintptr_t kEntry = sim::kHostCallSite - sizeof(kPrologue);
 
-using CreateFromResource = HRESULT (*)(LPDIRECT3DDEVICE9, HMODULE, LPCSTR, const D3DXMACRO*, LPD3DXINCLUDE, DWORD,
-                                       LPD3DXEFFECTPOOL, LPD3DXEFFECT*, LPD3DXBUFFER*);
+using CreateFromResource = HRESULT (*)(LPDIRECT3DDEVICE9, HMODULE, LPCSTR, const D3DXMACRO*, LPD3DXINCLUDE,
+                                       DWORD, LPD3DXEFFECTPOOL, LPD3DXEFFECT*, LPD3DXBUFFER*);
 
 }  // namespace
 
@@ -40,7 +40,8 @@ namespace sim {
 bool InstallHostCode() {
   void* page = reinterpret_cast<void*>(kHostCodePage);
   if (QueryProtection(kHostCodePage) == 0) {
-    void* mapped = mmap(page, kPageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    void* mapped = mmap(page, kPageSize, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
     if (mapped != page) return false;
   }
   DWORD old = 0;

@@ -26,17 +26,26 @@ Memory& TheMemory() {
   return memory;
 }
 
-std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE)); }
+std::uintptr_t PageSize() {
+  return static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+}
 
 int ToPosix(DWORD protect) {
   switch (protect & 0xFF) {
-    case PAGE_NOACCESS: return PROT_NONE;
-    case PAGE_READONLY: return PROT_READ;
-    case PAGE_READWRITE: return PROT_READ | PROT_WRITE;
-    case PAGE_EXECUTE: return PROT_EXEC;
-    case PAGE_EXECUTE_READ: return PROT_READ | PROT_EXEC;
-    case PAGE_EXECUTE_READWRITE: return PROT_READ | PROT_WRITE | PROT_EXEC;
-    default: return -1;
+    case PAGE_NOACCESS:
+      return PROT_NONE;
+    case PAGE_READONLY:
+      return PROT_READ;
+    case PAGE_READWRITE:
+      return PROT_READ | PROT_WRITE;
+    case PAGE_EXECUTE:
+      return PROT_EXEC;
+    case PAGE_EXECUTE_READ:
+      return PROT_READ | PROT_EXEC;
+    case PAGE_EXECUTE_READWRITE:
+      return PROT_READ | PROT_WRITE | PROT_EXEC;
+    default:
+      return -1;
   }
 }
 
@@ -58,7 +67,8 @@ DWORD ProtectionFromMaps(std::uintptr_t address) {
     if (dash == std::string::npos || perms.size() < 3) continue;
     std::uintptr_t begin = std::stoull(range.substr(0, dash), nullptr, 16);
     std::uintptr_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
-    if (address >= begin && address < end) return FromPosixFlags(perms[0] == 'r', perms[1] == 'w', perms[2] == 'x');
+    if (address >= begin && address < end)
+      return FromPosixFlags(perms[0] == 'r', perms[1] == 'w', perms[2] == 'x');
   }
   return 0;
 }

@@ -4,18 +4,28 @@
 #include "sim/win32.h"
 
 namespace {
-std::recursive_mutex* MutexOf(LPCRITICAL_SECTION cs) { return static_cast<std::recursive_mutex*>(cs->impl); }
+std::recursive_mutex* MutexOf(LPCRITICAL_SECTION cs) {
+  return static_cast<std::recursive_mutex*>(cs->impl);
+}
 }  // namespace
 
 extern "C" {
 
-void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) { cs->impl = new std::recursive_mutex(); }
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
+  cs->impl = new std::recursive_mutex();
+}
 
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { MutexOf(cs)->lock(); }
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
+  MutexOf(cs)->lock();
+}
 
-BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) { return MutexOf(cs)->try_lock() ? TRUE : FALSE; }
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
+  return MutexOf(cs)->try_lock() ? TRUE : FALSE;
+}
 
-void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) { MutexOf(cs)->unlock(); }
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
+  MutexOf(cs)->unlock();
+}
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
   delete MutexOf(cs);

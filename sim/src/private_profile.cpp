@@ -25,7 +25,8 @@ bool SameName(const std::string& a, const char* b) {
   std::size_t n = std::strlen(b);
   if (a.size() != n) return false;
   for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
   }
   return true;
 }
@@ -74,7 +75,8 @@ Line Parse(const std::string& raw) {
 }
 
 // Finds the first value of key in the first section of that name.
-bool FindValue(const std::vector<std::string>& lines, const char* section, const char* key, std::string* value) {
+bool FindValue(const std::vector<std::string>& lines, const char* section, const char* key,
+               std::string* value) {
   bool inSection = false, sectionSeen = false;
   for (const auto& raw : lines) {
     Line line = Parse(raw);
@@ -128,8 +130,8 @@ bool WriteLines(const char* fileName, const std::vector<std::string>& lines) {
 
 extern "C" {
 
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                                      LPCSTR fileName) {
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                      DWORD size, LPCSTR fileName) {
   bool exists = false;
   std::vector<std::string> lines = ReadLines(fileName, &exists);
   if (section == nullptr || key == nullptr) {
@@ -197,7 +199,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
   }
 
   if (key == nullptr) {  // delete the whole section
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header), lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd));
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
+                lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd));
     return WriteLines(fileName, lines) ? TRUE : FALSE;
   }
 
@@ -213,7 +216,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     }
   }
   if (value == nullptr) return TRUE;
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1), std::string(key) + "=" + value);
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1),
+               std::string(key) + "=" + value);
   return WriteLines(fileName, lines) ? TRUE : FALSE;
 }
 }

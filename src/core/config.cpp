@@ -16,7 +16,9 @@ std::string ReadText(const char* section, const char* key, const char* defaultVa
   return buffer;
 }
 
-int ReadInt(const char* key) { return static_cast<int>(GetPrivateProfileIntA("Debug", key, 1, kConfigFile)); }
+int ReadInt(const char* key) {
+  return static_cast<int>(GetPrivateProfileIntA("Debug", key, 1, kConfigFile));
+}
 
 }  // namespace
 

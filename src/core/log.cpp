@@ -18,10 +18,14 @@ enum class Level { kInfo, kWarn, kError, kDebug };
 bool Passes(Level level) {
   unsigned setting = loaderConfig.LoggingLevel;
   switch (level) {
-    case Level::kInfo: return true;
-    case Level::kWarn: return setting >= 1 && setting <= 3;
-    case Level::kError: return setting == 2 || setting == 3;
-    case Level::kDebug: return setting == 3;
+    case Level::kInfo:
+      return true;
+    case Level::kWarn:
+      return setting >= 1 && setting <= 3;
+    case Level::kError:
+      return setting == 2 || setting == 3;
+    case Level::kDebug:
+      return setting == 3;
   }
   return false;
 }
@@ -56,8 +60,8 @@ void WriteLogLine(const char* tag, const char* message) {
       SYSTEMTIME now;
       GetLocalTime(&now);
       char stamp[64];
-      std::snprintf(stamp, sizeof(stamp), "[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", now.wYear, now.wMonth, now.wDay,
-                    now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+      std::snprintf(stamp, sizeof(stamp), "[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", now.wYear, now.wMonth,
+                    now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
       line += stamp;
     }
     line += tag;

@@ -20,8 +20,9 @@ void Attach() {
     AllocConsole();
     ReopenStdoutOnConsole();
     LogInfo("Velocade Vantorix Loader + KORVALINE UI Initialized!");
-    LogInfo("Config: LoggingLevel=%d, LogToFile=%d, IncludeTimestamps=%d", static_cast<int>(loaderConfig.LoggingLevel),
-            loaderConfig.LogToFile, loaderConfig.IncludeTimestamps);
+    LogInfo("Config: LoggingLevel=%d, LogToFile=%d, IncludeTimestamps=%d",
+            static_cast<int>(loaderConfig.LoggingLevel), loaderConfig.LogToFile,
+            loaderConfig.IncludeTimestamps);
   }
   InitializeCriticalSection(&liveShadersLock);
   InitializeHookingLibrary();

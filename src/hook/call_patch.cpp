@@ -33,7 +33,8 @@ std::uintptr_t Relative32Target(std::uintptr_t site, bool protect) {
 
 ScopedUnprotect::ScopedUnprotect(std::uintptr_t address, std::size_t size) : address(address), size(size) {
   if (size == 0) return;
-  changed = VirtualProtect(reinterpret_cast<LPVOID>(address), size, PAGE_EXECUTE_READWRITE, &oldProtection) != FALSE;
+  changed = VirtualProtect(reinterpret_cast<LPVOID>(address), size, PAGE_EXECUTE_READWRITE, &oldProtection) !=
+            FALSE;
 }
 
 ScopedUnprotect::~ScopedUnprotect() {

@@ -4,5 +4,6 @@
 #include "hook/create_effect_hook.h"
 
 void RedirectHostCallSite() {
-  MakeCallPatch(kHostCreateEffectCallSite, reinterpret_cast<std::uintptr_t>(&D3DXCreateEffectFromResourceHook), true);
+  MakeCallPatch(kHostCreateEffectCallSite,
+                reinterpret_cast<std::uintptr_t>(&D3DXCreateEffectFromResourceHook), true);
 }

@@ -18,7 +18,9 @@ namespace {
 constexpr std::size_t kNameBufferSize = 256;
 
 // Resources named by a number carry it in the pointer's low word, as MAKEINTRESOURCE does.
-bool IsResourceNumber(LPCSTR resource) { return reinterpret_cast<std::uintptr_t>(resource) < 0x10000; }
+bool IsResourceNumber(LPCSTR resource) {
+  return reinterpret_cast<std::uintptr_t>(resource) < 0x10000;
+}
 
 // True when the name and its NUL fit the name buffer.
 bool FitsNameBuffer(LPCSTR resource) {
@@ -41,7 +43,8 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
 
   ID3DXEffect* effect = nullptr;
   ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCreateEffectFromFileA(device, path.c_str(), defines, &includeHandler, flags, pool, &effect, &messages);
+  HRESULT hr = D3DXCreateEffectFromFileA(device, path.c_str(), defines, &includeHandler, flags, pool, &effect,
+                                         &messages);
   if (FAILED(hr)) {
     if (messages != nullptr) {
       LogError("Shader FAILED to load from file: %s", path.c_str());
@@ -92,16 +95,17 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
 
 }  // namespace
 
-HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODULE hSrcModule, LPCSTR pSrcResource,
-                                                const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude, DWORD Flags,
-                                                LPD3DXEFFECTPOOL pPool, LPD3DXEFFECT* ppEffect,
-                                                LPD3DXBUFFER* ppCompilationErrors) {
+HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODULE hSrcModule,
+                                                LPCSTR pSrcResource, const D3DXMACRO* pDefines,
+                                                LPD3DXINCLUDE pInclude, DWORD Flags, LPD3DXEFFECTPOOL pPool,
+                                                LPD3DXEFFECT* ppEffect, LPD3DXBUFFER* ppCompilationErrors) {
   // A numbered resource has no name to find a file by; a name too long for
   // the name buffer has no file either. Both go to the host's resource.
   char number[16] = {};
   bool numbered = IsResourceNumber(pSrcResource);
   if (numbered) {
-    std::snprintf(number, sizeof(number), "#%u", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(pSrcResource)));
+    std::snprintf(number, sizeof(number), "#%u",
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(pSrcResource)));
   }
   const char* shown = numbered ? number : pSrcResource;
   LogInfo("Hook triggered for shader: %s", shown);
@@ -117,6 +121,6 @@ HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODU
     LogInfo("Falling back to original resource shader for: %s", shown);
   }
   if (fromFile) return S_OK;
-  return D3DXCreateEffectFromResourceA(pDevice, hSrcModule, pSrcResource, pDefines, pInclude, Flags, pPool, ppEffect,
-                                       ppCompilationErrors);
+  return D3DXCreateEffectFromResourceA(pDevice, hSrcModule, pSrcResource, pDefines, pInclude, Flags, pPool,
+                                       ppEffect, ppCompilationErrors);
 }

@@ -27,8 +27,8 @@ std::string ResolveShaderPath(const char* shaderName) {
   return std::string();
 }
 
-HRESULT STDMETHODCALLTYPE ShaderIncludeHandler::Open(D3DXINCLUDE_TYPE, LPCSTR fileName, LPCVOID, LPCVOID* outData,
-                                                     UINT* outBytes) {
+HRESULT STDMETHODCALLTYPE ShaderIncludeHandler::Open(D3DXINCLUDE_TYPE, LPCSTR fileName, LPCVOID,
+                                                     LPCVOID* outData, UINT* outBytes) {
   static const char* const kPrefixes[] = {"", "FX\\", "FX\\includes\\", "Shaders\\", "common\\"};
   try {
     for (const char* prefix : kPrefixes) {

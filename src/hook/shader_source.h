@@ -13,8 +13,8 @@ std::string ResolveShaderPath(const char* shaderName);
 // "Shaders\" and "common\". Buffers hold the file's bytes, with no NUL added.
 class ShaderIncludeHandler : public ID3DXInclude {
  public:
-  HRESULT STDMETHODCALLTYPE Open(D3DXINCLUDE_TYPE includeType, LPCSTR fileName, LPCVOID parentData, LPCVOID* outData,
-                                 UINT* outBytes) override;
+  HRESULT STDMETHODCALLTYPE Open(D3DXINCLUDE_TYPE includeType, LPCSTR fileName, LPCVOID parentData,
+                                 LPCVOID* outData, UINT* outBytes) override;
   HRESULT STDMETHODCALLTYPE Close(LPCVOID data) override;
 };
 

@@ -4,7 +4,9 @@
 
 #include "overlay/overlay_state.h"
 
-void InitializeHookingLibrary() { MH_Initialize(); }
+void InitializeHookingLibrary() {
+  MH_Initialize();
+}
 
 void RemoveDeviceHooks() {
   if (!deviceHooksInstalled) return;

@@ -1,5 +1,6 @@
 // The loader configuration as a modder writes it in Sorvane.ini.
 #include "core/config.h"
+
 #include "host_fixture.h"
 #include "sim/host_kernel.h"
 
@@ -20,7 +21,8 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(sim::ConsoleAllocated());
   std::string console = sim::ConsoleText();
   EXPECT_NE(console.find("[INFO] Velocade Vantorix Loader + KORVALINE UI Initialized!\n"), std::string::npos);
-  EXPECT_NE(console.find("[INFO] Config: LoggingLevel=1, LogToFile=1, IncludeTimestamps=1\n"), std::string::npos);
+  EXPECT_NE(console.find("[INFO] Config: LoggingLevel=1, LogToFile=1, IncludeTimestamps=1\n"),
+            std::string::npos);
   Detach();
   EXPECT_FALSE(sim::ConsoleAllocated());
   auto lines = LogLines();

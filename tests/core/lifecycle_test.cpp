@@ -39,7 +39,8 @@ TEST_F(LifecycleTest, DetachClosesTheFileBeforeReleasing) {
   Attach();
   Detach();
   auto isReleaseTiming = [](const std::string& line) {
-    return line.rfind("[DEBUG] [ReleaseCustomTextures] took ", 0) == 0 && line.find(" ms") != std::string::npos;
+    return line.rfind("[DEBUG] [ReleaseCustomTextures] took ", 0) == 0 &&
+           line.find(" ms") != std::string::npos;
   };
   bool inDebugger = false;
   for (const auto& line : DebuggerLines()) inDebugger |= isReleaseTiming(line);

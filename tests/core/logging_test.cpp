@@ -47,13 +47,14 @@ TEST_P(LevelGateTest, WritesOnlyTheLevelsThatPass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, LevelGateTest,
-                         ::testing::Values(GateCase{"0", false, false, false}, GateCase{"1", true, false, false},
+                         ::testing::Values(GateCase{"0", false, false, false},
+                                           GateCase{"1", true, false, false},
                                            GateCase{"2", true, true, false}, GateCase{"3", true, true, true},
-                                           GateCase{"4", false, false, false}, GateCase{"-1", false, false, false}),
+                                           GateCase{"4", false, false, false},
+                                           GateCase{"-1", false, false, false}),
                          [](const ::testing::TestParamInfo<GateCase>& info) {
-                           std::string name = std::string("Level") + info.param.level;
-                           return name.replace(name.find('-') == std::string::npos ? name.size() : name.find('-'),
-                                               name.find('-') == std::string::npos ? 0 : 1, "Minus");
+                           std::string level = info.param.level;
+                           return "Level" + (level[0] == '-' ? "Minus" + level.substr(1) : level);
                          });
 
 TEST_F(LoggingTest, StampsEachLineWithTheLocalTime) {

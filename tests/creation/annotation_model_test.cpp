@@ -50,8 +50,9 @@ class AnnotationModelTest : public CreationFixture {
 TEST_F(AnnotationModelTest, ListsOnlyParametersWithAUIName) {
   std::vector<std::string> names;
   for (const auto& p : proxy->parameters) names.push_back(p.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Intensity", "Threshold", "Radius", "Quality", "Mode", "Steps", "Blank",
-                                             "EnableFog", "Tint", "SunDir", "Exposure", "Samples", "NoiseTex"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Intensity", "Threshold", "Radius", "Quality", "Mode", "Steps", "Blank",
+                                      "EnableFog", "Tint", "SunDir", "Exposure", "Samples", "NoiseTex"}));
   // Every parameter's handle is remembered, so host values for it are recorded too.
   EXPECT_EQ(proxy->parameterNames.size(), 15u);
 }
@@ -137,7 +138,8 @@ TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
   edited.replace(edited.find("> = 0.75;"), 9, "> = 0.2;");
   WriteFile("FX\\Post.fx", edited);
   ID3DXEffect* fresh = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Post.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr), S_OK);
+  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Post.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
+            S_OK);
   ID3DXEffect* old = proxy->innerEffect;
   proxy->innerEffect = fresh;
   proxy->ParseParameterAnnotations(fresh);

@@ -32,7 +32,8 @@ class CreationFixture : public HostFixture {
   // The game's effect creation, through its call instruction at 0x70AAA8.
   HRESULT HostCreates(const char* name, ID3DXEffect** effect, ID3DXBuffer** errors = nullptr,
                       ID3DXInclude* include = nullptr, DWORD flags = 0) {
-    return sim::HostCreateEffectFromResource(device, module, name, nullptr, include, flags, nullptr, effect, errors);
+    return sim::HostCreateEffectFromResource(device, module, name, nullptr, include, flags, nullptr, effect,
+                                             errors);
   }
 
   // Creates the effect, expects a proxy, and returns it.

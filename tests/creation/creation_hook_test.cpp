@@ -131,7 +131,8 @@ TEST_F(CreationHookTest, EveryCreationIsTimedAtLevelThree) {
   sky->Release();
   Detach();
   int timed = 0;
-  for (const auto& line : LogLines()) timed += line.rfind("[DEBUG] [D3DXCreateEffectFromResourceHook] took ", 0) == 0;
+  for (const auto& line : LogLines())
+    timed += line.rfind("[DEBUG] [D3DXCreateEffectFromResourceHook] took ", 0) == 0;
   EXPECT_EQ(timed, 2);
 }
 

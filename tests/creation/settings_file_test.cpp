@@ -20,7 +20,9 @@ class SettingsFileTest : public CreationFixture {
     CreationFixture::SetUp();
     WriteFile("FX\\Bloom.fx", kBloom);
   }
-  ShaderParam* Mutable(EffectProxy* proxy, const std::string& name) { return const_cast<ShaderParam*>(Param(proxy, name)); }
+  ShaderParam* Mutable(EffectProxy* proxy, const std::string& name) {
+    return const_cast<ShaderParam*>(Param(proxy, name));
+  }
   float RecordedFloat(EffectProxy* proxy, const std::string& name) {
     float value = -1;
     std::memcpy(&value, proxy->recordedValues.at(name).data(), 4);
@@ -36,8 +38,9 @@ TEST_F(SettingsFileTest, SavesEachKindInItsFormat) {
   Mutable(proxy, "Tint")->vectorValue = D3DXVECTOR4(1.0f, 0.9f, 0.8f, 1.0f);
   Mutable(proxy, "Quality")->floatValue = 2.0f;
   proxy->SaveParameterSettings();
-  EXPECT_EQ(ReadFile("vantorix_settings.ini"),
-            "[Bloom]\r\nIntensity=0.750000\r\nEnabled=1\r\nTint=1.000,0.900,0.800,1.000\r\nQuality=2.000000\r\n");
+  EXPECT_EQ(
+      ReadFile("vantorix_settings.ini"),
+      "[Bloom]\r\nIntensity=0.750000\r\nEnabled=1\r\nTint=1.000,0.900,0.800,1.000\r\nQuality=2.000000\r\n");
   Mutable(proxy, "Intensity")->floatValue = 123456.7f;
   Mutable(proxy, "Tint")->vectorValue = D3DXVECTOR4(-3e38f, 3e38f, 0.0f, 1.0f);  // very large components
   proxy->SaveParameterSettings();
@@ -45,7 +48,11 @@ TEST_F(SettingsFileTest, SavesEachKindInItsFormat) {
   Detach();
   std::string file = ReadFile("vantorix_settings.ini");
   EXPECT_NE(file.find("Intensity=123456.703125\r\n"), std::string::npos);
-  EXPECT_NE(file.find("Tint=-300000000549775575777803994281145270272.000,300000000549775575777803994281145270272.000,"), std::string::npos) << file;
+  EXPECT_NE(
+      file.find(
+          "Tint=-300000000549775575777803994281145270272.000,300000000549775575777803994281145270272.000,"),
+      std::string::npos)
+      << file;
   EXPECT_NE(file.find(",0.000,1.000\r\n"), std::string::npos);
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] Saved settings for Bloom to .\\vantorix_settings.ini"));
 }

@@ -1,11 +1,12 @@
 // The call-site patcher on real code pages mapped at 32-bit addresses, with
 // the page protection of host code.
+#include "hook/call_patch.h"
+
 #include <sys/mman.h>
 
 #include <cstring>
 
 #include "core/config.h"
-#include "hook/call_patch.h"
 #include "host_fixture.h"
 #include "sim/host_kernel.h"
 
@@ -33,7 +34,9 @@ class CallPatchTest : public HostFixture {
   void Code(std::uintptr_t at, std::initializer_list<std::uint8_t> bytes) {
     std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(at));
   }
-  void Seal() { ASSERT_EQ(mprotect(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_EXEC), 0); }
+  void Seal() {
+    ASSERT_EQ(mprotect(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_EXEC), 0);
+  }
   std::uint8_t Byte(std::uintptr_t at) { return *reinterpret_cast<std::uint8_t*>(at); }
   std::int32_t Int(std::uintptr_t at) {
     std::int32_t v;
@@ -72,7 +75,8 @@ TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughThePointer) {
   EXPECT_EQ(MakeCallPatch(site, kPage + 0x900, true), target);
   EXPECT_EQ(Byte(site), 0xE8);
   EXPECT_EQ(Int(site + 1), 0x900 - 0x200 - 5);
-  EXPECT_EQ(Byte(site + 5), static_cast<std::uint8_t>(pointer >> 24));  // sixth byte of the old instruction stays
+  EXPECT_EQ(Byte(site + 5),
+            static_cast<std::uint8_t>(pointer >> 24));  // sixth byte of the old instruction stays
 }
 
 TEST_F(CallPatchTest, UnrecognisedInstructionsGiveNullAndAreStillPatched) {
@@ -113,7 +117,8 @@ TEST_F(CallPatchTest, FailedProtectionChangeWritesNothingAndSaysWhere) {
   EXPECT_EQ(Int(site + 1), 0x1000);
   auto lines = DebuggerLines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "[ERROR] Cannot patch the call at 0x30000100: its page protection could not be changed");
+  EXPECT_EQ(lines[0],
+            "[ERROR] Cannot patch the call at 0x30000100: its page protection could not be changed");
 }
 
 TEST_F(CallPatchTest, DisplacementOnALockedPageLeavesTheInstructionWhole) {

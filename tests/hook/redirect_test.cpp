@@ -20,7 +20,8 @@ class RedirectTest : public HostFixture {
     device->Release();
   }
   HRESULT HostCreates(const char* name, ID3DXEffect** effect) {
-    return sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, effect, nullptr);
+    return sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, effect,
+                                             nullptr);
   }
   IDirect3DDevice9* device = nullptr;
   HMODULE module = reinterpret_cast<HMODULE>(0x400000);

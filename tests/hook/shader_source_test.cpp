@@ -1,9 +1,10 @@
 // Effect source resolution and the include resolver, on real files in the
 // game's working folder.
+#include "hook/shader_source.h"
+
 #include <string>
 
 #include "core/config.h"
-#include "hook/shader_source.h"
 #include "host_fixture.h"
 
 namespace {

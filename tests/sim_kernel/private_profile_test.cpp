@@ -71,7 +71,8 @@ TEST_F(PrivateProfileTest, WritesInPlaceAppendsAndCreates) {
   EXPECT_TRUE(WritePrivateProfileStringA("Water", "Depth", "2", ".\\t.ini"));
   EXPECT_TRUE(WritePrivateProfileStringA("BLOOM", "intensity", "0.5", ".\\t.ini"));
   EXPECT_TRUE(WritePrivateProfileStringA("bloom", "Tint", "1,1,1,1", ".\\t.ini"));
-  EXPECT_EQ(ReadFile("t.ini"), "[Bloom]\r\nintensity=0.5\r\nEnabled=1\r\nTint=1,1,1,1\r\n[Water]\r\nDepth=2\r\n");
+  EXPECT_EQ(ReadFile("t.ini"),
+            "[Bloom]\r\nintensity=0.5\r\nEnabled=1\r\nTint=1,1,1,1\r\n[Water]\r\nDepth=2\r\n");
   EXPECT_EQ(Get("bloom", "INTENSITY"), "0.5");
 }
 

@@ -48,7 +48,9 @@ std::string HostFixture::ReadFile(const std::string& path) const {
   return text.str();
 }
 
-bool HostFixture::FileExists(const std::string& path) const { return fs::exists(sim::HostPath(path.c_str())); }
+bool HostFixture::FileExists(const std::string& path) const {
+  return fs::exists(sim::HostPath(path.c_str()));
+}
 
 void HostFixture::Attach() {
   DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
