@@ -5,25 +5,13 @@
 
 namespace {
 
-class EffectStructureTest : public SimD3dTest {
+class EffectStructureTest : public CompiledEffectTest {
  protected:
-  void SetUp() override {
-    SimD3dTest::SetUp();
-    effect = Compile(kTestEffect);
-    ASSERT_NE(effect, nullptr);
-  }
-  void TearDown() override {
-    if (effect) {
-      EXPECT_EQ(effect->Release(), 0u);
-    }
-    SimD3dTest::TearDown();
-  }
   IDirect3DTexture9* NewTexture() {
     IDirect3DTexture9* texture = nullptr;
     EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
     return texture;
   }
-  ID3DXEffect* effect = nullptr;
 };
 
 TEST_F(EffectStructureTest, TechniquesAndPassesAreFoundByIndexAndName) {

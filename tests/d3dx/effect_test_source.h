@@ -3,6 +3,8 @@
 // sampler, and two techniques.
 #pragma once
 
+#include "d3dx_test_support.h"
+
 inline const char kTestEffect[] = R"fx(
 float Intensity < string UIName = "Glow intensity"; float UIMin = 0.0; float UIMax = 2.0; int UIOrder = 3; > = 0.75;
 bool Enabled = true;
@@ -26,3 +28,20 @@ technique Main < string Description = "main path"; >
 }
 technique Alt { pass Only { } }
 )fx";
+
+// A test with the shared test effect compiled, released at the end.
+class CompiledEffectTest : public SimD3dTest {
+ protected:
+  void SetUp() override {
+    SimD3dTest::SetUp();
+    effect = Compile(kTestEffect);
+    ASSERT_NE(effect, nullptr);
+  }
+  void TearDown() override {
+    if (effect) {
+      EXPECT_EQ(effect->Release(), 0u);
+    }
+    SimD3dTest::TearDown();
+  }
+  ID3DXEffect* effect = nullptr;
+};

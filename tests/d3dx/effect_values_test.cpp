@@ -7,21 +7,7 @@
 
 namespace {
 
-class EffectValuesTest : public SimD3dTest {
- protected:
-  void SetUp() override {
-    SimD3dTest::SetUp();
-    effect = Compile(kTestEffect);
-    ASSERT_NE(effect, nullptr);
-  }
-  void TearDown() override {
-    if (effect) {
-      EXPECT_EQ(effect->Release(), 0u);
-    }
-    SimD3dTest::TearDown();
-  }
-  ID3DXEffect* effect = nullptr;
-};
+using EffectValuesTest = CompiledEffectTest;
 
 TEST_F(EffectValuesTest, DescriptionsReportShapeTypeAndSize) {
   D3DXEFFECT_DESC effectDesc{};
