@@ -110,4 +110,18 @@ void Surface::OnFinalRelease() {
   Resource::OnFinalRelease();
 }
 
+D3DSURFACE_DESC SurfaceDesc(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
+                            D3DMULTISAMPLE_TYPE multiSample, DWORD quality) {
+  D3DSURFACE_DESC desc{};
+  desc.Format = format;
+  desc.Type = D3DRTYPE_SURFACE;
+  desc.Usage = usage;
+  desc.Pool = pool;
+  desc.MultiSampleType = multiSample;
+  desc.MultiSampleQuality = quality;
+  desc.Width = width;
+  desc.Height = height;
+  return desc;
+}
+
 }  // namespace sim::detail

@@ -43,4 +43,8 @@ UINT RowPitch(D3DFORMAT format, UINT width);
 // Rows of a level of the given format and height.
 UINT RowCount(D3DFORMAT format, UINT height);
 
+// The description of a surface of the given size and kind.
+D3DSURFACE_DESC SurfaceDesc(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
+                            D3DMULTISAMPLE_TYPE multiSample, DWORD quality);
+
 }  // namespace sim::detail

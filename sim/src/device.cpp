@@ -7,18 +7,6 @@ namespace sim::detail {
 
 namespace {
 
-D3DSURFACE_DESC BackBufferDesc(UINT width, UINT height) {
-  D3DSURFACE_DESC desc{};
-  desc.Format = D3DFMT_X8R8G8B8;
-  desc.Type = D3DRTYPE_SURFACE;
-  desc.Usage = D3DUSAGE_RENDERTARGET;
-  desc.Pool = D3DPOOL_DEFAULT;
-  desc.MultiSampleType = D3DMULTISAMPLE_NONE;
-  desc.Width = width;
-  desc.Height = height;
-  return desc;
-}
-
 D3DMATRIX Identity() {
   D3DMATRIX m{};
   m._11 = m._22 = m._33 = m._44 = 1.0f;
@@ -64,7 +52,10 @@ Device::Device(UINT width, UINT height, HWND focusWindow) : ComObject(ObjectKind
   present_.hDeviceWindow = focusWindow;
   present_.Windowed = TRUE;
 
-  backBuffer_ = new Surface(this, true, BackBufferDesc(width, height), nullptr);
+  backBuffer_ = new Surface(this, true,
+                            SurfaceDesc(width, height, D3DFMT_X8R8G8B8, D3DUSAGE_RENDERTARGET,
+                                        D3DPOOL_DEFAULT, D3DMULTISAMPLE_NONE, 0),
+                            nullptr);
   viewport_ = {0, 0, width, height, 0.0f, 1.0f};
   scissor_ = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
   renderStates_[D3DRS_ZENABLE] = D3DZB_TRUE;

@@ -8,24 +8,6 @@
 
 namespace sim::detail {
 
-namespace {
-
-D3DSURFACE_DESC SurfaceDesc(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
-                            D3DMULTISAMPLE_TYPE multiSample, DWORD quality) {
-  D3DSURFACE_DESC desc{};
-  desc.Format = format;
-  desc.Type = D3DRTYPE_SURFACE;
-  desc.Usage = usage;
-  desc.Pool = pool;
-  desc.MultiSampleType = multiSample;
-  desc.MultiSampleQuality = quality;
-  desc.Width = width;
-  desc.Height = height;
-  return desc;
-}
-
-}  // namespace
-
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                               D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) {
   if (!texture || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
