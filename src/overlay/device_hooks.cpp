@@ -9,7 +9,7 @@ void InitializeHookingLibrary() {
 }
 
 void RemoveDeviceHooks() {
-  if (!deviceHooksInstalled) return;
+  if (!overlayState.deviceHooksInstalled) return;
   MH_DisableHook(MH_ALL_HOOKS);
   MH_Uninitialize();
 }
