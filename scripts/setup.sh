@@ -9,7 +9,8 @@ sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 
 packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev binutils xz-utils dpkg-dev clang-format)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev binutils xz-utils dpkg-dev clang-format
+          libpng-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -65,19 +65,4 @@ void IndexBuffer::OnFinalRelease() {
   Resource::OnFinalRelease();
 }
 
-StateBlock::StateBlock(IDirect3DDevice9* device) : ComObject(ObjectKind::StateBlock), device_(device) {
-  device_->AddRef();
-}
-
-HRESULT StateBlock::GetDevice(IDirect3DDevice9** device) {
-  if (!device || !device_) return D3DERR_INVALIDCALL;
-  device_->AddRef();
-  *device = device_;
-  return D3D_OK;
-}
-
-void StateBlock::OnFinalRelease() {
-  SafeRelease(device_);
-}
-
 }  // namespace sim::detail

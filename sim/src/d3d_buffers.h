@@ -1,5 +1,5 @@
-// Simulated vertex and index buffers (memory the caller locks and fills) and
-// state blocks (which record nothing: the simulated device draws nothing).
+// Simulated vertex and index buffers: memory the caller locks and fills, and
+// the device reads when it draws.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,8 @@ class VertexBuffer final : public Resource<IDirect3DVertexBuffer9> {
   HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE Unlock() override;
   HRESULT STDMETHODCALLTYPE GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
  protected:
   void OnFinalRelease() override;
@@ -34,6 +36,9 @@ class IndexBuffer final : public Resource<IDirect3DIndexBuffer9> {
   HRESULT STDMETHODCALLTYPE Unlock() override;
   HRESULT STDMETHODCALLTYPE GetDesc(D3DINDEXBUFFER_DESC* desc) override;
 
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+  D3DFORMAT Format() const { return desc_.Format; }
+
  protected:
   void OnFinalRelease() override;
 
@@ -41,21 +46,6 @@ class IndexBuffer final : public Resource<IDirect3DIndexBuffer9> {
   D3DINDEXBUFFER_DESC desc_;
   std::vector<std::uint8_t> bytes_;
   bool locked_ = false;
-};
-
-class StateBlock final : public ComObject<IDirect3DStateBlock9> {
- public:
-  explicit StateBlock(IDirect3DDevice9* device);
-
-  HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override;
-  HRESULT STDMETHODCALLTYPE Capture() override { return D3D_OK; }
-  HRESULT STDMETHODCALLTYPE Apply() override { return D3D_OK; }
-
- protected:
-  void OnFinalRelease() override;
-
- private:
-  IDirect3DDevice9* device_;
 };
 
 }  // namespace sim::detail

@@ -2,7 +2,10 @@
 // interface gives it; EndScene (slot 42) and Reset (slot 16) are ordinary
 // out-of-line functions with full prologues, because the plug-in detours the
 // code they point to, and they count their calls. The device keeps the state
-// it is given so that a renderer can read it back, and draws nothing.
+// it is given so that a renderer can read it back; Clear fills the back
+// buffer and DrawIndexedPrimitive rasterises into it (device_draw.cpp,
+// rasterizer.cpp); state blocks capture and apply the pipeline state
+// (device_state_block.cpp).
 #pragma once
 
 #include <array>
@@ -23,6 +26,30 @@ namespace sim::detail {
 
 class Surface;
 
+// One vertex stream binding; the buffer holds a reference.
+struct StreamBinding {
+  IDirect3DVertexBuffer9* buffer = nullptr;
+  UINT offset = 0;
+  UINT stride = 0;
+  UINT frequency = 1;
+};
+
+// The pipeline state that a state block captures and applies. Captured
+// textures and buffers hold one reference each, dropped by ReleaseState.
+struct PipelineState {
+  D3DVIEWPORT9 viewport{};
+  RECT scissor{};
+  std::array<DWORD, 256> renderStates{};
+  std::map<D3DTRANSFORMSTATETYPE, D3DMATRIX> transforms;
+  std::array<std::array<DWORD, 33>, 8> stageStates{};
+  std::map<DWORD, std::array<DWORD, 14>> samplerStates;
+  std::map<DWORD, IDirect3DBaseTexture9*> textures;
+  std::map<UINT, StreamBinding> streams;
+  IDirect3DIndexBuffer9* indices = nullptr;
+  DWORD fvf = 0;
+};
+void ReleaseState(PipelineState& state);
+
 class Device final : public ComObject<IDirect3DDevice9> {
  public:
   Device(UINT width, UINT height, HWND focusWindow);
@@ -37,6 +64,14 @@ class Device final : public ComObject<IDirect3DDevice9> {
   int PresentCount() const { return presents_; }
   int DrawCallCount() const { return draws_; }
   D3DPRESENT_PARAMETERS LastResetParameters() const;
+  void SetCreationParametersResult(HRESULT result) { creationResult_ = result; }
+  void SetRasterizerEnabled(bool enabled) { rasterize_ = enabled; }
+  D3DCOLOR BackBufferPixel(UINT x, UINT y);
+  bool SaveBackBufferPng(const char* path);
+
+  // State blocks (device_state_block.cpp)
+  PipelineState CaptureState();
+  void ApplyState(const PipelineState& state);
 
   HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
   UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
@@ -225,14 +260,10 @@ class Device final : public ComObject<IDirect3DDevice9> {
   void OnFinalRelease() override;
 
  private:
-  struct Stream {
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    UINT offset = 0;
-    UINT stride = 0;
-    UINT frequency = 1;
-  };
+  using Stream = StreamBinding;
 
   HRESULT CountDraw();
+  void RasterizeIndexed(D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex, UINT primitives);
   void ResizeBackBuffer(UINT width, UINT height);
 
   mutable std::mutex lock_;
@@ -242,6 +273,8 @@ class Device final : public ComObject<IDirect3DDevice9> {
   Surface* backBuffer_ = nullptr;
   RenderTargetMode renderTargetMode_ = RenderTargetMode::Normal;
   HRESULT resetResult_ = D3D_OK;
+  HRESULT creationResult_ = D3D_OK;
+  std::atomic<bool> rasterize_{true};
 
   std::atomic<int> endScenes_{0};
   std::atomic<int> beginScenes_{0};

@@ -67,6 +67,15 @@ void Surface::Resize(UINT width, UINT height) {
   pixels_.clear();
 }
 
+std::uint8_t* Surface::Pixels() {
+  pixels_.resize(static_cast<std::size_t>(Pitch()) * RowCount(desc_.Format, desc_.Height));
+  return pixels_.data();
+}
+
+UINT Surface::Pitch() const {
+  return RowPitch(desc_.Format, desc_.Width);
+}
+
 HRESULT Surface::GetContainer(REFIID, void** container) {
   if (!container) return D3DERR_INVALIDCALL;
   if (!container_) return E_NOINTERFACE;
@@ -83,10 +92,8 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT*, DWORD) {
   if (!locked || locked_) return D3DERR_INVALIDCALL;
-  const UINT pitch = RowPitch(desc_.Format, desc_.Width);
-  pixels_.resize(static_cast<std::size_t>(pitch) * RowCount(desc_.Format, desc_.Height));
-  locked->Pitch = static_cast<INT>(pitch);
-  locked->pBits = pixels_.data();
+  locked->pBits = Pixels();
+  locked->Pitch = static_cast<INT>(Pitch());
   locked_ = true;
   return D3D_OK;
 }

@@ -18,6 +18,11 @@ class Surface final : public Resource<IDirect3DSurface9> {
 
   void SetDescFails(bool fails) { descFails_ = fails; }
   void Resize(UINT width, UINT height);
+  // The surface's memory (zeros until written) and its row pitch.
+  std::uint8_t* Pixels();
+  UINT Pitch() const;
+  UINT Width() const { return desc_.Width; }
+  UINT Height() const { return desc_.Height; }
 
   HRESULT STDMETHODCALLTYPE GetContainer(REFIID riid, void** container) override;
   HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* desc) override;

@@ -180,6 +180,7 @@ HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) {
 
 HRESULT Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
   if (!parameters) return D3DERR_INVALIDCALL;
+  if (FAILED(creationResult_)) return creationResult_;
   *parameters = creation_;
   return D3D_OK;
 }
@@ -313,6 +314,18 @@ int DrawCallCount(IDirect3DDevice9* device) {
 }
 D3DPRESENT_PARAMETERS LastResetParameters(IDirect3DDevice9* device) {
   return WithDevice(device, [](detail::Device& d) { return d.LastResetParameters(); });
+}
+void SetCreationParametersResult(IDirect3DDevice9* device, HRESULT result) {
+  WithDevice(device, [&](detail::Device& d) { d.SetCreationParametersResult(result); });
+}
+void SetRasterizerEnabled(IDirect3DDevice9* device, bool enabled) {
+  WithDevice(device, [&](detail::Device& d) { d.SetRasterizerEnabled(enabled); });
+}
+D3DCOLOR BackBufferPixel(IDirect3DDevice9* device, UINT x, UINT y) {
+  return WithDevice(device, [&](detail::Device& d) { return d.BackBufferPixel(x, y); });
+}
+bool SaveBackBufferPng(IDirect3DDevice9* device, const std::string& path) {
+  return WithDevice(device, [&](detail::Device& d) { return d.SaveBackBufferPng(path.c_str()); });
 }
 
 }  // namespace sim

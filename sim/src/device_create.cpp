@@ -3,6 +3,7 @@
 // textures and extra swap chains are not available.
 #include "d3d_buffers.h"
 #include "d3d_device.h"
+#include "d3d_state_block.h"
 #include "d3d_surface.h"
 #include "texture.h"
 

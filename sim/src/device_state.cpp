@@ -1,5 +1,5 @@
-// Fixed-function state of the simulated device: kept and read back, never
-// used for drawing.
+// Fixed-function state of the simulated device: kept, read back, and used by
+// the rasteriser (device_draw.cpp).
 #include <algorithm>
 #include <cstring>
 
@@ -88,10 +88,6 @@ HRESULT Device::GetDepthStencilSurface(IDirect3DSurface9** surface) {
   if (!surface) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   return D3DERR_NOTFOUND;
-}
-
-HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD, D3DCOLOR, float, DWORD) {
-  return count != 0 && !rects ? D3DERR_INVALIDCALL : D3D_OK;
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* material) {

@@ -14,6 +14,7 @@ struct Clock {
   std::uint32_t tickMs = 0;
   SYSTEMTIME localTime{};
   std::uint64_t elapsedMs = 0;  // advanced since SetClock
+  LONGLONG lastCounter = 0;     // the performance counter's last reading
 };
 
 Clock& TheClock() {
@@ -63,6 +64,7 @@ void SetClock(std::uint32_t tickMs, const SYSTEMTIME& localTime) {
   c.tickMs = tickMs;
   c.localTime = localTime;
   c.elapsedMs = 0;
+  c.lastCounter = 0;
 }
 
 void AdvanceClock(std::uint32_t ms) {
@@ -76,6 +78,7 @@ void UseRealClock() {
   Clock& c = TheClock();
   std::lock_guard<std::mutex> guard(c.lock);
   c.manual = false;
+  c.lastCounter = 0;
 }
 
 }  // namespace sim
@@ -94,14 +97,16 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   return TRUE;
 }
 
+// Two readings are never equal, as on a real machine where time always moves
+// on between two calls: a stopped clock still advances one tick per reading.
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
   Clock& c = TheClock();
   std::lock_guard<std::mutex> guard(c.lock);
-  if (c.manual) {
-    count->QuadPart = static_cast<LONGLONG>(c.tickMs) * (sim::kPerformanceFrequency / 1000);
-  } else {
-    count->QuadPart = RealNanoseconds() / (1000000000 / sim::kPerformanceFrequency);
-  }
+  LONGLONG now = c.manual ? static_cast<LONGLONG>(c.tickMs) * (sim::kPerformanceFrequency / 1000)
+                          : RealNanoseconds() / (1000000000 / sim::kPerformanceFrequency);
+  if (now <= c.lastCounter) now = c.lastCounter + 1;
+  c.lastCounter = now;
+  count->QuadPart = now;
   return TRUE;
 }
 

@@ -70,15 +70,39 @@ HRESULT Texture2D::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
   return D3D_OK;
 }
 
-HRESULT Texture2D::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT*, DWORD) {
+std::vector<std::uint8_t>& Texture2D::LevelBytes(UINT level) {
+  const D3DSURFACE_DESC desc = LevelDesc(level);
+  pixels_[level].resize(static_cast<std::size_t>(RowPitch(format_, desc.Width)) *
+                        RowCount(format_, desc.Height));
+  return pixels_[level];
+}
+
+// A rectangle locks from its top-left pixel on (block-compressed formats: the
+// 4x4 block holding it), with the pitch of the whole level.
+HRESULT Texture2D::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   if (!locked || level >= levels_ || locked_[level]) return D3DERR_INVALIDCALL;
   const D3DSURFACE_DESC desc = LevelDesc(level);
+  if (rect &&
+      (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
+       static_cast<UINT>(rect->right) > desc.Width || static_cast<UINT>(rect->bottom) > desc.Height)) {
+    return D3DERR_INVALIDCALL;
+  }
   const UINT pitch = RowPitch(format_, desc.Width);
-  pixels_[level].resize(static_cast<std::size_t>(pitch) * RowCount(format_, desc.Height));
+  std::uint8_t* bits = LevelBytes(level).data();
+  if (rect) {
+    const UINT row = RowCount(format_, static_cast<UINT>(rect->top) + 1) - 1;
+    const UINT column = RowPitch(format_, static_cast<UINT>(rect->left) + 1) - RowPitch(format_, 1);
+    bits += static_cast<std::size_t>(row) * pitch + column;
+  }
   locked->Pitch = static_cast<INT>(pitch);
-  locked->pBits = pixels_[level].data();
+  locked->pBits = bits;
   locked_[level] = true;
   return D3D_OK;
+}
+
+TextureLevel Texture2D::TopLevel() {
+  const D3DSURFACE_DESC desc = LevelDesc(0);
+  return {LevelBytes(0).data(), RowPitch(format_, desc.Width), desc.Width, desc.Height, format_};
 }
 
 HRESULT Texture2D::UnlockRect(UINT level) {

@@ -48,6 +48,15 @@ class BaseTexture : public Resource<Interface>, public TextureOrigin {
 // Number of levels of a full mip chain for the given extents.
 UINT FullMipLevels(UINT width, UINT height, UINT depth = 1);
 
+// The pixels of one level of a 2D texture, as the rasteriser samples them.
+struct TextureLevel {
+  const std::uint8_t* pixels = nullptr;
+  UINT pitch = 0;
+  UINT width = 0;
+  UINT height = 0;
+  D3DFORMAT format = D3DFMT_UNKNOWN;
+};
+
 class Texture2D final : public BaseTexture<IDirect3DTexture9> {
  public:
   Texture2D(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
@@ -60,11 +69,15 @@ class Texture2D final : public BaseTexture<IDirect3DTexture9> {
   HRESULT STDMETHODCALLTYPE UnlockRect(UINT level) override;
   HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT* rect) override;
 
+  // Level 0's pixels (zeros until written).
+  TextureLevel TopLevel();
+
  protected:
   void OnFinalRelease() override;
 
  private:
   D3DSURFACE_DESC LevelDesc(UINT level) const;
+  std::vector<std::uint8_t>& LevelBytes(UINT level);
 
   UINT width_, height_;
   DWORD usage_;

@@ -1,26 +1,19 @@
 // Key state, the foreground window and window procedures.
-#include <map>
-#include <mutex>
-
 #include "kernel_internal.h"
 #include "sim/host_kernel.h"
+#include "user_state.h"
 
-namespace {
-
-struct User {
-  std::mutex lock;
-  std::map<int, bool> keysDown;
-  HWND foreground = nullptr;
-  std::map<HWND, WNDPROC> windows;
-  std::uintptr_t nextWindow = 0x10010;
-};
+namespace sim::detail {
 
 User& TheUser() {
   static User user;
   return user;
 }
 
-}  // namespace
+}  // namespace sim::detail
+
+using sim::detail::TheUser;
+using sim::detail::User;
 
 namespace sim {
 
@@ -41,7 +34,7 @@ HWND CreateHostWindow(WNDPROC procedure) {
   std::lock_guard<std::mutex> guard(u.lock);
   HWND window = reinterpret_cast<HWND>(u.nextWindow);
   u.nextWindow += 0x10;
-  u.windows[window] = procedure;
+  u.windows[window].procedure = procedure;
   return window;
 }
 
@@ -55,7 +48,20 @@ WNDPROC WindowProcedure(HWND window) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
   auto it = u.windows.find(window);
-  return it == u.windows.end() ? nullptr : it->second;
+  return it == u.windows.end() ? nullptr : it->second.procedure;
+}
+
+void SetWindowClientArea(HWND window, int left, int top, int width, int height) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  auto it = u.windows.find(window);
+  if (it != u.windows.end()) it->second.client = {left, top, left + width, top + height};
+}
+
+void FailNextSetWindowLong() {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  u.failNextSetWindowLong = true;
 }
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,6 +74,10 @@ void ResetUser() {
   std::lock_guard<std::mutex> guard(u.lock);
   u.keysDown.clear();
   u.foreground = nullptr;
+  u.failNextSetWindowLong = false;
+  u.cursorPos = {0, 0};
+  u.cursor = nullptr;
+  u.capture = nullptr;
 }
 
 }  // namespace sim
@@ -81,6 +91,12 @@ short WINAPI GetAsyncKeyState(int key) {
   return (it != u.keysDown.end() && it->second) ? static_cast<short>(0x8000) : 0;
 }
 
+// One key table serves both: the simulated host has no message queue whose
+// state could lag behind the keyboard's.
+SHORT WINAPI GetKeyState(int key) {
+  return GetAsyncKeyState(key);
+}
+
 HWND WINAPI GetForegroundWindow(void) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
@@ -88,14 +104,19 @@ HWND WINAPI GetForegroundWindow(void) {
 }
 
 // As on 32-bit Windows, the procedure travels as a LONG: the host programs
-// are linked below 4 GiB so that their code addresses fit.
+// are linked below 4 GiB so that their code addresses fit. As there, a null
+// procedure is accepted and leaves the window without one.
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
   auto it = u.windows.find(window);
-  if (index != GWL_WNDPROC || it == u.windows.end() || value == 0) return 0;
-  LONG previous = static_cast<LONG>(reinterpret_cast<std::uintptr_t>(it->second));
-  it->second = reinterpret_cast<WNDPROC>(static_cast<std::uintptr_t>(static_cast<ULONG>(value)));
+  if (index != GWL_WNDPROC || it == u.windows.end()) return 0;
+  if (u.failNextSetWindowLong) {
+    u.failNextSetWindowLong = false;
+    return 0;
+  }
+  LONG previous = static_cast<LONG>(reinterpret_cast<std::uintptr_t>(it->second.procedure));
+  it->second.procedure = reinterpret_cast<WNDPROC>(static_cast<std::uintptr_t>(static_cast<ULONG>(value)));
   return previous;
 }
 

@@ -61,6 +61,20 @@ void SetRenderTargetMode(IDirect3DDevice9* device, RenderTargetMode mode);
 void SetRenderTargetSize(IDirect3DDevice9* device, UINT width, UINT height);
 // The result that the device's own Reset returns (D3D_OK by default).
 void SetResetResult(IDirect3DDevice9* device, HRESULT result);
+// The result of GetCreationParameters (D3D_OK by default); a failing call
+// leaves the caller's structure untouched.
+void SetCreationParametersResult(IDirect3DDevice9* device, HRESULT result);
+
+// The back buffer. Clear fills it, and DrawIndexedPrimitive rasterises
+// fixed-function triangles into it: transforms, the viewport, the scissor
+// rectangle, texture stage 0 with bilinear or point sampling, vertex colours
+// and alpha blending (no lighting, fog, depth, stencil or alpha test).
+// Turning the rasteriser off leaves draws counted but not drawn.
+void SetRasterizerEnabled(IDirect3DDevice9* device, bool enabled);
+// The pixel at (x, y) as 0xAARRGGBB; 0 outside the buffer.
+D3DCOLOR BackBufferPixel(IDirect3DDevice9* device, UINT x, UINT y);
+// Writes the back buffer as an 8-bit RGB PNG image; false when it cannot.
+bool SaveBackBufferPng(IDirect3DDevice9* device, const std::string& path);
 
 // Calls that reached the device's own methods.
 int EndSceneCount(IDirect3DDevice9* device);

@@ -49,6 +49,11 @@ HWND CreateHostWindow(WNDPROC procedure);
 void DestroyHostWindow(HWND window);
 WNDPROC WindowProcedure(HWND window);
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The window's client area on the screen (GetClientRect, ScreenToClient and
+// ClientToScreen); a new window's is 800x600 at the screen's origin.
+void SetWindowClientArea(HWND window, int left, int top, int width, int height);
+// Makes the next SetWindowLongA call fail: it returns 0 and changes nothing.
+void FailNextSetWindowLong();
 
 // Makes VirtualProtect fail for any range that overlaps [begin, begin+size).
 void FailVirtualProtectIn(std::uintptr_t begin, std::size_t size);

@@ -1,0 +1,87 @@
+// The item hooks that Dear ImGui calls when built with its test-engine
+// switch, recording each frame's widgets for sim::FrameWidgets.
+#include "sim/widget_log.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <mutex>
+
+namespace {
+
+struct Log {
+  std::mutex lock;
+  ImGuiContext* context = nullptr;
+  int frame = -1;
+  std::vector<sim::Widget> widgets;
+};
+
+Log& TheLog() {
+  static Log log;
+  return log;
+}
+
+// Starts a fresh list when the context or the frame changed.
+std::vector<sim::Widget>& FrameList(Log& log, ImGuiContext* context) {
+  if (log.context != context || log.frame != context->FrameCount) {
+    log.context = context;
+    log.frame = context->FrameCount;
+    log.widgets.clear();
+  }
+  return log.widgets;
+}
+
+}  // namespace
+
+void ImGuiTestEngineHook_ItemAdd(ImGuiContext* context, ImGuiID id, const ImRect& bb,
+                                 const ImGuiLastItemData*) {
+  Log& log = TheLog();
+  std::lock_guard<std::mutex> guard(log.lock);
+  sim::Widget widget;
+  widget.id = id;
+  widget.left = bb.Min.x;
+  widget.top = bb.Min.y;
+  widget.right = bb.Max.x;
+  widget.bottom = bb.Max.y;
+  FrameList(log, context).push_back(widget);
+}
+
+void ImGuiTestEngineHook_ItemInfo(ImGuiContext* context, ImGuiID id, const char* label,
+                                  ImGuiItemStatusFlags flags) {
+  Log& log = TheLog();
+  std::lock_guard<std::mutex> guard(log.lock);
+  std::vector<sim::Widget>& widgets = FrameList(log, context);
+  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
+    if (it->id != id) continue;
+    it->label = label ? label : "";
+    it->statusFlags = flags;
+    return;
+  }
+  sim::Widget widget;
+  widget.id = id;
+  widget.label = label ? label : "";
+  widget.statusFlags = flags;
+  widgets.push_back(widget);
+}
+
+void ImGuiTestEngineHook_Log(ImGuiContext*, const char*, ...) {}
+
+const char* ImGuiTestEngine_FindItemDebugLabel(ImGuiContext*, ImGuiID) {
+  return nullptr;
+}
+
+namespace sim {
+
+void RecordWidgets() {
+  if (ImGuiContext* context = ImGui::GetCurrentContext()) context->TestEngineHookItems = true;
+}
+
+std::vector<Widget> FrameWidgets() {
+  ImGuiContext* context = ImGui::GetCurrentContext();
+  Log& log = TheLog();
+  std::lock_guard<std::mutex> guard(log.lock);
+  if (!context || log.context != context || log.frame != context->FrameCount) return {};
+  return log.widgets;
+}
+
+}  // namespace sim

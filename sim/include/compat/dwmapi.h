@@ -1,0 +1,4 @@
+// <dwmapi.h> for code compiled unchanged against the simulated host.
+#pragma once
+
+#include "sim/dwm.h"

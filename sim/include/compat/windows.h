@@ -1,0 +1,4 @@
+// <windows.h> for code compiled unchanged against the simulated host.
+#pragma once
+
+#include "sim/win32_desktop.h"

@@ -1,0 +1,32 @@
+// State of the simulated user services, shared by their source files: keys,
+// the foreground window, the host's windows, the cursor and the capture.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+#include "sim/win32_desktop.h"
+
+namespace sim::detail {
+
+struct Window {
+  WNDPROC procedure = nullptr;
+  RECT client{0, 0, 800, 600};  // the client area, in screen coordinates
+};
+
+struct User {
+  std::mutex lock;
+  std::map<int, bool> keysDown;
+  HWND foreground = nullptr;
+  std::map<HWND, Window> windows;
+  std::uintptr_t nextWindow = 0x10010;
+  bool failNextSetWindowLong = false;
+  POINT cursorPos{0, 0};
+  HCURSOR cursor = nullptr;
+  HWND capture = nullptr;
+};
+
+User& TheUser();
+
+}  // namespace sim::detail
