@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "kernel_internal.h"
 #include "sim/host_kernel.h"
 
 namespace {
@@ -56,6 +57,12 @@ bool InstallHostCode() {
   std::memcpy(code + sizeof(kPrologue) + 1, &displacement, sizeof(displacement));
   std::memcpy(code + sizeof(kPrologue) + 5, kEpilogue, sizeof(kEpilogue));
   return VirtualProtect(page, kPageSize, PAGE_EXECUTE_READ, &old) != FALSE;
+}
+
+void RemoveHostCode() {
+  if (QueryProtection(kHostCodePage) == 0) return;
+  munmap(reinterpret_cast<void*>(kHostCodePage), kPageSize);
+  ForgetPage(kHostCodePage);
 }
 
 HRESULT HostCreateEffectFromResource(LPDIRECT3DDEVICE9 device, HMODULE module, LPCSTR resource,

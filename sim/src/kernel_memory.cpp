@@ -100,6 +100,12 @@ DWORD QueryProtection(std::uintptr_t address) {
   return ProtectionOfPage(m, address & ~(PageSize() - 1));
 }
 
+void ForgetPage(std::uintptr_t page) {
+  Memory& m = TheMemory();
+  std::lock_guard<std::mutex> guard(m.lock);
+  m.pageProtection.erase(page & ~(PageSize() - 1));
+}
+
 void ResetMemory() {
   Memory& m = TheMemory();
   std::lock_guard<std::mutex> guard(m.lock);
@@ -127,4 +133,21 @@ extern "C" BOOL WINAPI VirtualProtect(LPVOID address, SIZE_T size, DWORD newProt
   for (std::uintptr_t page = first; page <= last; page += PageSize()) m.pageProtection[page] = newProtect;
   *oldProtect = previous;
   return TRUE;
+}
+
+// One page at a time: enough for callers that ask about a single address.
+extern "C" SIZE_T WINAPI VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION info, SIZE_T size) {
+  if (info == nullptr || size < sizeof(MEMORY_BASIC_INFORMATION)) return 0;
+  const std::uintptr_t page = reinterpret_cast<std::uintptr_t>(address) & ~(PageSize() - 1);
+  const DWORD protection = sim::QueryProtection(page);
+  *info = MEMORY_BASIC_INFORMATION{};
+  info->BaseAddress = reinterpret_cast<LPVOID>(page);
+  info->RegionSize = PageSize();
+  info->State = protection != 0 ? MEM_COMMIT : MEM_FREE;
+  info->Protect = protection;
+  if (protection != 0) {
+    info->AllocationBase = info->BaseAddress;
+    info->AllocationProtect = protection;
+  }
+  return sizeof(MEMORY_BASIC_INFORMATION);
 }

@@ -10,12 +10,4 @@ void ResetKernel() {
   ResetUser();
 }
 
-std::string HostPath(const char* windowsPath) {
-  std::string path = windowsPath ? windowsPath : "";
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
-}
-
 }  // namespace sim

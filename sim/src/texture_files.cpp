@@ -1,7 +1,8 @@
 // Texture loading from files. A file is accepted when it starts like a DDS
-// file ("DDS ") or a PNG file (its 8-byte signature); the size comes from
-// the DDS header or the PNG IHDR chunk when present (1 x 1 otherwise).
-// Anything else, and a file that cannot be read, gives D3DXERR_INVALIDDATA.
+// file ("DDS ") or is a well-formed PNG file (signature, an IHDR chunk first,
+// every chunk whole with its CRC, an IDAT and a closing IEND); the size comes
+// from the DDS header (1 x 1 when it is short) or the IHDR chunk. Anything
+// else, and a file that cannot be read, gives D3DXERR_INVALIDDATA.
 // Either loader takes either format; a 2D image loaded as a volume has a
 // depth of 1.
 #include <cstring>
@@ -39,6 +40,40 @@ UINT AtLeastOne(std::uint32_t value) {
   return value ? static_cast<UINT>(value) : 1;
 }
 
+std::uint32_t Crc32(const std::string& bytes, std::size_t at, std::size_t size) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = at; i < at + size; ++i) {
+    crc ^= static_cast<unsigned char>(bytes[i]);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+// Walks the chunks after the signature: each must be whole with a matching
+// CRC; IHDR (13 bytes) comes first, at least one IDAT follows, IEND ends it.
+bool ReadPngChunks(const std::string& bytes, ImageInfo& info) {
+  std::size_t at = 8;
+  bool first = true;
+  bool sawData = false;
+  while (at + 12 <= bytes.size()) {
+    const std::uint32_t length = BigEndian32(bytes, at);
+    if (length > bytes.size() - at - 12) return false;
+    const std::string type = bytes.substr(at + 4, 4);
+    if (Crc32(bytes, at + 4, length + 4) != BigEndian32(bytes, at + 8 + length)) return false;
+    if (first) {
+      if (type != "IHDR" || length != 13) return false;
+      info.width = BigEndian32(bytes, at + 8);
+      info.height = BigEndian32(bytes, at + 12);
+      if (info.width == 0 || info.height == 0) return false;
+      first = false;
+    }
+    if (type == "IDAT") sawData = true;
+    if (type == "IEND") return sawData;
+    at += 12 + length;
+  }
+  return false;
+}
+
 bool ReadImageInfo(const std::string& bytes, ImageInfo& info) {
   static const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
   if (bytes.size() >= 4 && bytes.compare(0, 4, "DDS ") == 0) {
@@ -51,14 +86,8 @@ bool ReadImageInfo(const std::string& bytes, ImageInfo& info) {
     }
     return true;
   }
-  if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0) {
-    // The IHDR chunk follows the signature: length, "IHDR", width, height.
-    if (bytes.size() >= 24 && bytes.compare(12, 4, "IHDR") == 0) {
-      info.width = AtLeastOne(BigEndian32(bytes, 16));
-      info.height = AtLeastOne(BigEndian32(bytes, 20));
-    }
-    return true;
-  }
+  if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0)
+    return ReadPngChunks(bytes, info);
   return false;
 }
 

@@ -3,17 +3,33 @@
 #include "core/config.h"
 #include "core/log.h"
 #include "effect/custom_textures.h"
+#include "effect/screen_metrics.h"
 #include "hook/call_site.h"
 #include "hook/live_shaders.h"
 #include "overlay/device_hooks.h"
 #include "overlay/overlay.h"
+#include "overlay/overlay_state.h"
 #include "platform/files.h"
 
 DWORD startTick = 0;
 
 namespace {
 
+// A loader that attaches twice, or detaches without attaching, must not get
+// a second log, console or lock, nor a lock deleted that was never made.
+bool attached = false;
+
+// A library loaded again into the same process starts from scratch.
+void ResetModuleState() {
+  overlayState = OverlayState{};
+  screenMetrics = ScreenMetrics{};
+  customTexturesInitialized = false;
+}
+
 void Attach() {
+  if (attached) return;
+  attached = true;
+  ResetModuleState();
   LoadConfig();
   startTick = GetTickCount();
   if (loaderConfig.EnableConsole != 0) {
@@ -33,6 +49,8 @@ void Attach() {
 // Undoes, in reverse, what the other parts set up on the host's window,
 // device and code, then releases everything the system still holds.
 void Detach() {
+  if (!attached) return;
+  attached = false;
   ShutdownOverlay();
   RemoveDeviceHooks();
   CloseLogFile();

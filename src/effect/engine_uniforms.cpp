@@ -1,6 +1,46 @@
 #include "effect/engine_uniforms.h"
 
+#include <imgui.h>
+
+#include "core/module_entry.h"
+#include "effect/custom_textures.h"
+#include "effect/effect_proxy.h"
+#include "effect/screen_metrics.h"
+#include "hook/live_shaders.h"
+#include "overlay/overlay_state.h"
+
+float ElapsedSeconds() {
+  const DWORD elapsedMs = GetTickCount() - startTick;
+  return static_cast<float>(elapsedMs) * 0.001f;
+}
+
 void ApplyEngineUniforms(ID3DXEffect* effect) {
   if (effect == nullptr) return;
-  // The engine values and texture bindings land with their own change.
+  const ScreenMetrics& m = screenMetrics;
+  effect->SetFloat("ScreenResolutionX", m.resolutionX);
+  effect->SetFloat("ScreenResolutionY", m.resolutionY);
+  effect->SetFloat("AspectRatio", m.aspectRatio);
+  effect->SetFloat("Time", ElapsedSeconds());
+  if (overlayState.overlayInitialized) {
+    const ImVec2 mouse = ImGui::GetIO().MousePos;
+    effect->SetFloat("MouseX", mouse.x);
+    effect->SetFloat("MouseY", mouse.y);
+  }
+  static const char* const kTexelSizeNames[5] = {"texelSizeL0", "texelSizeL1", "texelSizeL2", "texelSizeL3",
+                                                 "texelSizeL4"};
+  for (int level = 0; level < 5; ++level) {
+    const D3DXVECTOR4 texel(m.texelSize[level].x, m.texelSize[level].y, 0.0f, 0.0f);
+    effect->SetVector(kTexelSizeNames[level], &texel);
+  }
+  BindCustomTextures(effect);
+}
+
+void UpdateTimeUniform() {
+  if (liveShaders.empty()) return;
+  const float time = ElapsedSeconds();
+  if (!TryEnterCriticalSection(&liveShadersLock)) return;
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.proxy != nullptr) shader.proxy->SetFloat("Time", time);
+  }
+  LeaveCriticalSection(&liveShadersLock);
 }

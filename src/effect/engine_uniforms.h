@@ -1,8 +1,17 @@
-// Engine values every compiled effect receives: screen size, time, mouse, texel sizes.
+// Engine values every compiled effect receives: screen size, time, mouse,
+// texel sizes. The system's own writes address parameters by name.
 #pragma once
 
 #include "platform/direct3d.h"
 
-// Writes the engine values into a freshly compiled effect (by parameter
-// name), then binds the custom textures.
+// Seconds since attach: the unsigned 32-bit tick difference (it wraps after
+// 2^32 ms) times 0.001 in single precision.
+float ElapsedSeconds();
+
+// Writes the engine values into a freshly compiled effect, never through a
+// proxy, then binds the custom textures. A null effect gets nothing.
 void ApplyEngineUniforms(ID3DXEffect* effect);
+
+// Per frame: "Time" through every live proxy, when the live list is not empty
+// and its lock is free at the first try; otherwise this frame is skipped.
+void UpdateTimeUniform();

@@ -2,14 +2,78 @@
 
 #include <MinHook.h>
 
+#include "core/log.h"
+#include "effect/engine_uniforms.h"
+#include "overlay/end_key.h"
+#include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 
+namespace {
+
+constexpr int kResetSlot = 16;
+constexpr int kEndSceneSlot = 42;
+
+bool hookingLibraryInitialized = false;
+
+void* VirtualSlot(IDirect3DDevice9* device, int slot) {
+  void** table = *reinterpret_cast<void***>(device);
+  return table[slot];
+}
+
+template <typename Function>
+bool CreateAndEnable(void* target, Function detour, Function* trampoline) {
+  void* original = nullptr;
+  if (MH_CreateHook(target, reinterpret_cast<void*>(detour), &original) != MH_OK) return false;
+  *trampoline = reinterpret_cast<Function>(original);
+  MH_EnableHook(target);
+  return true;
+}
+
+void ServeReloadRequest(IDirect3DDevice9*) {
+  if (!overlayState.reloadRequested) return;
+  overlayState.reloadRequested = false;
+}
+
+}  // namespace
+
 void InitializeHookingLibrary() {
-  MH_Initialize();
+  hookingLibraryInitialized = MH_Initialize() == MH_OK;
+}
+
+void InstallDeviceHooks(IDirect3DDevice9* device) {
+  if (overlayState.deviceHooksInstalled) return;
+  if (CreateAndEnable<EndSceneFunction>(VirtualSlot(device, kEndSceneSlot), &EndSceneHook,
+                                        &overlayState.endSceneTrampoline)) {
+    overlayState.deviceHooksInstalled = true;
+    LogInfo("EndScene Hook initialized.");
+  }
+  if (CreateAndEnable<ResetFunction>(VirtualSlot(device, kResetSlot), &ResetHook,
+                                     &overlayState.resetTrampoline)) {
+    LogInfo("Reset Hook initialized.");
+  }
+}
+
+HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
+  if (!overlayState.overlayInitialized) InitializeOverlay(device);
+  PollEndKey();
+  ServeReloadRequest(device);
+  if (overlayState.overlayInitialized) RenderOverlayFrame();
+  UpdateTimeUniform();
+  return overlayState.endSceneTrampoline(device);
+}
+
+HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
+  const bool overlay = overlayState.overlayInitialized;
+  if (overlay) InvalidateOverlayDeviceObjects();
+  const HRESULT result = overlayState.resetTrampoline(device, parameters);
+  if (overlay) RecreateOverlayDeviceObjects();
+  return result;
 }
 
 void RemoveDeviceHooks() {
-  if (!overlayState.deviceHooksInstalled) return;
+  if (!hookingLibraryInitialized) return;
   MH_DisableHook(MH_ALL_HOOKS);
   MH_Uninitialize();
+  hookingLibraryInitialized = false;
+  overlayState.deviceHooksInstalled = false;
 }

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <new>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/win32.h"
+#else
 #include "sim/host_kernel.h"
 #endif
 
@@ -17,6 +19,41 @@ fs::path HostPath(const std::string& path) {
   return fs::path(path);
 #else
   return fs::path(sim::HostPath(path.c_str()));
+#endif
+}
+
+// The entry's file name in the ANSI code page, which the ...A functions take.
+// False when the code page cannot represent it; `name` then shows it with '?'.
+bool AnsiFileName(const fs::path& entry, std::string& name) {
+#ifdef _WIN32
+  // MinGW's narrow names are UTF-8, not the ANSI code page: convert from the wide name.
+  const std::wstring wide = entry.filename().wstring();
+  if (wide.empty()) {
+    name.clear();
+    return true;
+  }
+  BOOL lossy = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(),
+                                       static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  if (size <= 0) {
+    name = "?";
+    return false;
+  }
+  name.assign(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), static_cast<int>(wide.size()), &name[0],
+                      size, "?", &lossy);
+  return lossy == FALSE;
+#else
+  const std::string hostName = entry.filename().string();
+  if (sim::HostNameToAnsi(hostName, name)) return true;
+  name.clear();
+  for (unsigned char c : hostName) {
+    if (c < 0x80)
+      name += static_cast<char>(c);
+    else if ((c & 0xC0) != 0x80)
+      name += '?';
+  }
+  return false;
 #endif
 }
 
@@ -53,13 +90,14 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     for (; it != fs::directory_iterator(); it.increment(error)) {
       if (error) return false;
       FolderEntry entry;
-      entry.name = it->path().filename().string();
+      entry.unreadable = !AnsiFileName(it->path(), entry.name);
       entry.path = folder + entry.name;
       std::error_code typeError;
-      entry.isRegularFile = it->is_regular_file(typeError) && !typeError;
+      entry.isRegularFile = it->is_regular_file(typeError);
+      if (typeError) entry.unreadable = true;
       entries.push_back(std::move(entry));
     }
-    return true;
+    return !error;
   } catch (...) {
     return false;
   }

@@ -15,13 +15,17 @@ bool PathExists(const std::string& path);
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes);
 
 struct FolderEntry {
-  std::string path;  // folder text unchanged, then the file name
-  std::string name;  // file name only
-  bool isRegularFile = false;
+  std::string path;            // folder text unchanged, then the file name (ANSI code page)
+  std::string name;            // file name only (ANSI code page)
+  bool isRegularFile = false;  // links followed
+  // The entry's name has no ANSI form, or its type could not be read (a
+  // broken link, say); name then shows the name with '?' for what is lost.
+  bool unreadable = false;
 };
 
 // The folder's direct entries in the order the file system returns them.
-// False when the folder cannot be listed.
+// False when the folder cannot be listed, or the listing broke off; the
+// entries read until then are kept.
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
 // Opens the log file in text mode with "w" (created or emptied). Null on failure.

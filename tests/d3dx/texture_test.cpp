@@ -3,33 +3,12 @@
 #include <string>
 
 #include "d3dx_test_support.h"
+#include "image_files.h"
 
 namespace {
 
-std::string LittleEndian(std::uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
-std::string BigEndian(std::uint32_t value) {
-  std::string bytes;
-  for (int i = 3; i >= 0; --i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
-// "DDS " and a 124-byte header: size, flags, height, width, pitch, depth, mips, ...
-std::string DdsFile(std::uint32_t width, std::uint32_t height, std::uint32_t depth) {
-  std::string file = "DDS " + LittleEndian(124) + LittleEndian(0x1007) + LittleEndian(height) +
-                     LittleEndian(width) + LittleEndian(0) + LittleEndian(depth) + LittleEndian(1);
-  file.resize(128, '\0');
-  return file + std::string(64, '\x7f');
-}
-
-std::string PngFile(std::uint32_t width, std::uint32_t height) {
-  return std::string("\x89PNG\r\n\x1a\n", 8) + BigEndian(13) + "IHDR" + BigEndian(width) + BigEndian(height) +
-         std::string("\x08\x06\x00\x00\x00", 5) + std::string(4, '\0');
-}
+using test_images::DdsFile;
+using test_images::PngFile;
 
 using TextureTest = SimFileTest;
 
@@ -74,9 +53,18 @@ TEST_F(TextureTest, VolumeTexturesKeepTheirDepth) {
 TEST_F(TextureTest, OtherFilesAndMissingFilesAreInvalidData) {
   WriteFile("FX\\TEXTURES\\Corrupt.png", "this is not an image");
   WriteFile("FX\\TEXTURES\\Empty.dds", "");
+  std::string truncated = PngFile(8, 8);
+  truncated.resize(truncated.size() - 20);
+  WriteFile("FX\\TEXTURES\\Truncated.png", truncated);
+  std::string garbled = PngFile(8, 8);
+  garbled[40] ^= 0x55;
+  WriteFile("FX\\TEXTURES\\Garbled.png", garbled);
   IDirect3DTexture9* texture = nullptr;
   EXPECT_EQ(D3DXCreateTextureFromFileA(device, "FX\\TEXTURES\\Corrupt.png", &texture), D3DXERR_INVALIDDATA);
   EXPECT_EQ(D3DXCreateTextureFromFileA(device, "FX\\TEXTURES\\Empty.dds", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device, "FX\\TEXTURES\\Truncated.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device, "FX\\TEXTURES\\Garbled.png", &texture), D3DXERR_INVALIDDATA)
+      << "a chunk whose CRC does not match is corrupt";
   EXPECT_EQ(D3DXCreateTextureFromFileA(device, "FX\\TEXTURES\\Absent.dds", &texture), D3DXERR_INVALIDDATA);
   IDirect3DVolumeTexture9* volume = nullptr;
   EXPECT_EQ(D3DXCreateVolumeTextureFromFileA(device, "FX\\TEXTURES\\Corrupt.png", &volume),

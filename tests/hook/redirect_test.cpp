@@ -51,12 +51,13 @@ TEST_F(RedirectTest, AfterAttachTheHostReachesTheHookAndGetsTheResourceEffect) {
   EXPECT_EQ(missing, nullptr);
   Detach();
   auto lines = LogLines();
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0], "[INFO] Setting hooks...");
   EXPECT_EQ(lines[1], "[INFO] Hook triggered for shader: Water");
-  EXPECT_EQ(lines[2], "[INFO] Falling back to original resource shader for: Water");
-  EXPECT_EQ(lines[3], "[INFO] Hook triggered for shader: NoSuchResource");
-  EXPECT_EQ(lines[4], "[INFO] Falling back to original resource shader for: NoSuchResource");
+  EXPECT_EQ(lines[6], "[INFO] Reset Hook initialized.");
+  EXPECT_EQ(lines[7], "[INFO] Falling back to original resource shader for: Water");
+  EXPECT_EQ(lines[8], "[INFO] Hook triggered for shader: NoSuchResource");
+  EXPECT_EQ(lines[9], "[INFO] Falling back to original resource shader for: NoSuchResource");
 }
 
 }  // namespace

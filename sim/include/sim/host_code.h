@@ -17,6 +17,9 @@ constexpr std::uintptr_t kHostCallSite = 0x70AAA8;
 // page cannot be mapped.
 bool InstallHostCode();
 
+// Unmaps the page, as in a program that has no code at 0x70AAA8.
+void RemoveHostCode();
+
 // The game's own effect creation: calls D3DXCreateEffectFromResourceA
 // through the call instruction at 0x70AAA8, whatever it now points to.
 HRESULT HostCreateEffectFromResource(LPDIRECT3DDEVICE9 device, HMODULE module, LPCSTR resource,

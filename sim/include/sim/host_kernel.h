@@ -67,7 +67,12 @@ DWORD QueryProtection(std::uintptr_t address);
 void ResetKernel();
 
 // Maps a Windows-style relative path (".\\Tessaly.log", "FX\\TEXTURES\\") to
-// the host's form ("./Tessaly.log", "FX/TEXTURES/").
+// the host's form ("./Tessaly.log", "FX/TEXTURES/"). Narrow paths are in the
+// simulated ANSI code page (Windows-1252) and become UTF-8 on disk.
 std::string HostPath(const char* windowsPath);
+
+// A file name as Linux lists it (UTF-8) in the ANSI code page; false when the
+// code page cannot represent it.
+bool HostNameToAnsi(const std::string& hostName, std::string& ansi);
 
 }  // namespace sim
