@@ -37,13 +37,16 @@ void ImGuiTestEngineHook_ItemAdd(ImGuiContext* context, ImGuiID id, const ImRect
                                  const ImGuiLastItemData*) {
   Log& log = TheLog();
   std::lock_guard<std::mutex> guard(log.lock);
-  sim::Widget widget;
+  std::vector<sim::Widget>& widgets = FrameList(log, context);
+  // Tab items report their label before their place.
+  const bool labelled = !widgets.empty() && widgets.back().id == id && !widgets.back().placed;
+  sim::Widget& widget = labelled ? widgets.back() : widgets.emplace_back();
   widget.id = id;
   widget.left = bb.Min.x;
   widget.top = bb.Min.y;
   widget.right = bb.Max.x;
   widget.bottom = bb.Max.y;
-  FrameList(log, context).push_back(widget);
+  widget.placed = true;
 }
 
 void ImGuiTestEngineHook_ItemInfo(ImGuiContext* context, ImGuiID id, const char* label,
@@ -51,17 +54,12 @@ void ImGuiTestEngineHook_ItemInfo(ImGuiContext* context, ImGuiID id, const char*
   Log& log = TheLog();
   std::lock_guard<std::mutex> guard(log.lock);
   std::vector<sim::Widget>& widgets = FrameList(log, context);
-  for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
-    if (it->id != id) continue;
-    it->label = label ? label : "";
-    it->statusFlags = flags;
-    return;
-  }
-  sim::Widget widget;
+  // The label belongs to the item just added, unless it comes first (tabs).
+  const bool placed = !widgets.empty() && widgets.back().id == id && widgets.back().label.empty();
+  sim::Widget& widget = placed ? widgets.back() : widgets.emplace_back();
   widget.id = id;
   widget.label = label ? label : "";
   widget.statusFlags = flags;
-  widgets.push_back(widget);
 }
 
 void ImGuiTestEngineHook_Log(ImGuiContext*, const char*, ...) {}

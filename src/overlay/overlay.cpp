@@ -1,21 +1,121 @@
 #include "overlay/overlay.h"
 
+#include <imgui.h>
+#include <imgui_impl_dx9.h>
+#include <imgui_impl_win32.h>
+
+#include "core/log.h"
+#include "effect/effect_proxy.h"
+#include "hook/live_shaders.h"
 #include "overlay/overlay_state.h"
+#include "overlay/overlay_theme.h"
 
-// Not built yet: the Dear ImGui window and its backends.
-void InitializeOverlay(IDirect3DDevice9*) {}
+namespace {
 
-void RenderOverlayFrame() {}
+const char kWindowTitle[] = "KORVALINE // Vantorix";
 
-void InvalidateOverlayDeviceObjects() {}
-
-void RecreateOverlayDeviceObjects() {}
-
-LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return CallWindowProcA(reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(overlayState.previousWndProc)),
-                         window, message, wParam, lParam);
+// The focus window the device was created for, else the foreground window.
+// A failing GetCreationParameters leaves the zeroed structure, so it falls
+// back too.
+HWND OverlayWindowOf(IDirect3DDevice9* device) {
+  D3DDEVICE_CREATION_PARAMETERS parameters{};
+  device->GetCreationParameters(&parameters);
+  return parameters.hFocusWindow ? parameters.hFocusWindow : GetForegroundWindow();
 }
 
+// One tab per live shader, each drawing that shader's parameter panel. Each
+// tab is kept apart by its place in the list: shaders of one name get tabs
+// of one label, and without it Dear ImGui would take them for one tab and
+// their widgets for the same widgets.
+void DrawShaderTabs() {
+  EnterCriticalSection(&liveShadersLock);
+  if (ImGui::BeginTabBar("Shaders", 0)) {
+    for (std::size_t i = 0; i < liveShaders.size(); ++i) {
+      const LoadedShader& shader = liveShaders[i];
+      if (!shader.proxy) continue;
+      ImGui::PushID(static_cast<int>(i));
+      if (ImGui::BeginTabItem(shader.name.c_str(), nullptr, 0)) {
+        shader.proxy->DrawParameterPanel();
+        ImGui::EndTabItem();
+      }
+      ImGui::PopID();
+    }
+    ImGui::EndTabBar();
+  }
+  LeaveCriticalSection(&liveShadersLock);
+}
+
+void SaveAllShaders() {
+  EnterCriticalSection(&liveShadersLock);
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.proxy) shader.proxy->SaveParameterSettings();
+  }
+  LeaveCriticalSection(&liveShadersLock);
+}
+
+void DrawOverlayWindow() {
+  ImGui::SetNextWindowSize(ImVec2(450.0f, 600.0f), ImGuiCond_FirstUseEver);
+  if (ImGui::Begin(kWindowTitle, &overlayState.overlayVisible, 0)) {
+    ImGui::Text("Shader Configuration Interface");
+    ImGui::Separator();
+    DrawShaderTabs();
+    ImGui::Separator();
+    if (ImGui::Button("Force Reload (END)", ImVec2(200.0f, 0.0f))) overlayState.reloadRequested = true;
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::Button("SAVE CONFIG TO DISK", ImVec2(200.0f, 0.0f))) SaveAllShaders();
+  }
+  ImGui::End();
+}
+
+}  // namespace
+
+void InitializeOverlay(IDirect3DDevice9* device) {
+  overlayState.overlayWindow = OverlayWindowOf(device);
+  IMGUI_CHECKVERSION();
+  ImGui::CreateContext(nullptr);
+  ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  ImGui_ImplWin32_Init(overlayState.overlayWindow);
+  ImGui_ImplDX9_Init(device);
+  ApplyOverlayTheme();
+  overlayState.previousWndProc =
+      SetWindowLongA(overlayState.overlayWindow, GWL_WNDPROC,
+                     static_cast<LONG>(reinterpret_cast<LONG_PTR>(&OverlayWndProc)));
+  overlayState.overlayInitialized = true;
+  LogInfo("ImGui Initialized.");
+}
+
+void RenderOverlayFrame() {
+  ImGui_ImplDX9_NewFrame();
+  ImGui_ImplWin32_NewFrame();
+  ImGui::NewFrame();
+  if (overlayState.overlayVisible) DrawOverlayWindow();
+  // The library draws its own cursor exactly while the window is shown,
+  // including after the window's close button hid it.
+  ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible;
+  ImGui::EndFrame();
+  ImGui::Render();
+  ImGui_ImplDX9_RenderDrawData(ImGui::GetDrawData());
+}
+
+void InvalidateOverlayDeviceObjects() {
+  ImGui_ImplDX9_InvalidateDeviceObjects();
+}
+
+void RecreateOverlayDeviceObjects() {
+  ImGui_ImplDX9_CreateDeviceObjects();
+}
+
+// The window procedure goes back first, so that no message reaches Dear
+// ImGui once it starts shutting down. A failed subclassing left nothing to
+// put back: restoring its null result would leave the window without a
+// procedure.
 void ShutdownOverlay() {
   if (!overlayState.overlayInitialized) return;
+  if (overlayState.previousWndProc != 0) {
+    SetWindowLongA(overlayState.overlayWindow, GWL_WNDPROC, overlayState.previousWndProc);
+  }
+  ImGui_ImplDX9_Shutdown();
+  ImGui_ImplWin32_Shutdown();
+  ImGui::DestroyContext(nullptr);
+  overlayState.overlayInitialized = false;
 }

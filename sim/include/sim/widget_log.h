@@ -15,6 +15,7 @@ struct Widget {
   std::string label;  // as submitted, "##" suffixes included; empty when none was given
   float left = 0, top = 0, right = 0, bottom = 0;
   int statusFlags = 0;  // ImGuiItemStatusFlags: checked, opened and so on
+  bool placed = false;  // the rectangle is known
   float CenterX() const { return (left + right) / 2; }
   float CenterY() const { return (top + bottom) / 2; }
 };

@@ -1,0 +1,38 @@
+// The host window's procedure while the overlay is initialised: INSERT shows
+// and hides the overlay; while it is shown, Dear ImGui gets every message
+// first and the host does not see mouse and keyboard input (except Escape).
+#include <imgui.h>
+
+#include "overlay/overlay.h"
+#include "overlay/overlay_state.h"
+
+extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND window, UINT message, WPARAM wParam,
+                                                             LPARAM lParam);
+
+namespace {
+
+constexpr UINT kFirstMouseMessage = WM_MOUSEMOVE;
+constexpr UINT kLastMouseMessage = WM_MOUSEHWHEEL;
+constexpr UINT kFirstKeyMessage = WM_KEYDOWN;
+constexpr UINT kLastKeyMessage = WM_UNICHAR;
+
+bool InRange(UINT message, UINT first, UINT last) {
+  return message >= first && message <= last;
+}
+
+}  // namespace
+
+LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && wParam == VK_INSERT) {
+    overlayState.overlayVisible = !overlayState.overlayVisible;
+    ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible;
+  }
+  if (overlayState.overlayVisible && overlayState.overlayInitialized) {
+    if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
+    if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
+    if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
+  }
+  // The saved procedure travels as a LONG: widened without sign extension.
+  const auto previous = static_cast<ULONG_PTR>(static_cast<ULONG>(overlayState.previousWndProc));
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(previous), window, message, wParam, lParam);
+}

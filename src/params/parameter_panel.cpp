@@ -1,0 +1,93 @@
+// EffectProxy::DrawParameterPanel: the tunable parameters of one shader as
+// Dear ImGui widgets, one collapsing header per group, every change sent
+// through the proxy's own setters so that it is recorded and survives hot
+// reloads.
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "effect/effect_proxy.h"
+
+namespace {
+
+struct ParamGroup {
+  std::string name;
+  std::int32_t order = 0;  // the largest groupOrder of its members, never below 0
+  std::vector<ShaderParam*> members;
+};
+
+// Groups by name; groups come in ascending order, ties by name.
+std::vector<ParamGroup*> SortedGroups(std::map<std::string, ParamGroup>& groups) {
+  std::vector<ParamGroup*> sorted;
+  for (auto& entry : groups) sorted.push_back(&entry.second);
+  std::sort(sorted.begin(), sorted.end(), [](const ParamGroup* a, const ParamGroup* b) {
+    if (a->order != b->order) return a->order < b->order;
+    return a->name < b->name;
+  });
+  return sorted;
+}
+
+// A member whose controlling parameter was last set to a value whose first
+// four bytes are zero (false, 0, 0.0f; not -0.0f) is hidden.
+bool HiddenByCondition(const ShaderParam& param,
+                       const std::map<std::string, std::vector<std::uint8_t>>& recordedValues) {
+  if (param.condition.empty()) return false;
+  const auto found = recordedValues.find(param.condition);
+  if (found == recordedValues.end() || found->second.size() < 4) return false;
+  std::int32_t firstWord = 0;
+  std::memcpy(&firstWord, found->second.data(), sizeof(firstWord));
+  return firstWord == 0;
+}
+
+}  // namespace
+
+void EffectProxy::DrawParameterPanel() {
+  if (parameters.empty()) return;
+
+  std::map<std::string, ParamGroup> groups;
+  for (ShaderParam& param : parameters) {
+    ParamGroup& group = groups[param.group];
+    group.name = param.group;
+    group.members.push_back(&param);
+    if (param.groupOrder > group.order) group.order = param.groupOrder;
+  }
+
+  for (ParamGroup* group : SortedGroups(groups)) {
+    std::sort(group->members.begin(), group->members.end(),
+              [](const ShaderParam* a, const ShaderParam* b) { return a->order < b->order; });
+    if (!ImGui::CollapsingHeader(group->name.c_str(), ImGuiTreeNodeFlags_DefaultOpen)) continue;
+    for (ShaderParam* p : group->members) {
+      if (HiddenByCondition(*p, recordedValues)) continue;
+      ImGui::PushID(p->name.c_str());
+      const char* label = p->uiName.c_str();
+      switch (p->kind) {
+        case WidgetKind::Slider:
+          if (ImGui::SliderFloat(label, &p->floatValue, p->minValue, p->maxValue, "%.3f", 0)) {
+            SetFloat(p->handle, p->floatValue);
+          }
+          break;
+        case WidgetKind::Color:
+          if (ImGui::ColorEdit4(label, &p->vectorValue.x, 0)) SetVector(p->handle, &p->vectorValue);
+          break;
+        case WidgetKind::Checkbox:
+          if (ImGui::Checkbox(label, &p->boolValue)) SetBool(p->handle, p->boolValue ? TRUE : FALSE);
+          break;
+        case WidgetKind::Combo:
+          if (!p->comboItems.empty()) {
+            if (ImGui::Combo(label, &p->intValue, p->comboItems.data(), -1)) {
+              p->floatValue = static_cast<float>(p->intValue);
+              SetFloat(p->handle, p->floatValue);
+            }
+          } else if (ImGui::SliderFloat(label, &p->floatValue, 0.0f, 10.0f, "%.3f", 0)) {
+            SetFloat(p->handle, p->floatValue);
+          }
+          break;
+        default:
+          break;
+      }
+      ImGui::PopID();
+    }
+  }
+}

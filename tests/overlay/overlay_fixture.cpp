@@ -1,0 +1,136 @@
+#include "overlay_fixture.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+
+#include "sim/host_code.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+
+const char kOverlayTitle[] = "KORVALINE // Vantorix";
+
+std::vector<std::pair<UINT, WPARAM>> OverlayFixture::hostMessages;
+
+LRESULT CALLBACK OverlayFixture::HostWindowProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+  hostMessages.emplace_back(message, wParam);
+  return 0;
+}
+
+void OverlayFixture::SetUp() {
+  HostFixture::SetUp();
+  hostMessages.clear();
+  SYSTEMTIME noon{2026, 1, 4, 1, 12, 0, 0, 0};
+  sim::SetClock(1000, noon);
+  window = sim::CreateHostWindow(&HostWindowProc);
+  sim::SetWindowClientArea(window, 0, 0, kWidth, kHeight);
+  sim::SetForegroundWindow(window);
+  device = sim::CreateDevice(kWidth, kHeight, window);
+}
+
+void OverlayFixture::TearDown() {
+  HostFixture::TearDown();  // detaches when still attached
+  for (ID3DXEffect* effect : created) effect->Release();
+  sim::ClearResources();
+  device->Release();
+  sim::DestroyHostWindow(window);
+  EXPECT_EQ(sim::LiveObjects(), 0) << "every device, effect, texture and buffer is released";
+}
+
+void OverlayFixture::AttachQuietly() {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
+  Attach();
+}
+
+EffectProxy* OverlayFixture::Create(const char* name) {
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(
+      sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect, nullptr),
+      S_OK);
+  created.push_back(effect);
+  return static_cast<EffectProxy*>(effect);
+}
+
+void OverlayFixture::CreateWithoutFile(const char* name) {
+  sim::RegisterResource(module, name, "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
+  ID3DXEffect* effect = nullptr;
+  EXPECT_EQ(
+      sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect, nullptr),
+      S_OK);
+  created.push_back(effect);
+}
+
+void OverlayFixture::Frame() {
+  sim::AdvanceClock(16);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, kGameColor, 1.0f, 0);
+  device->BeginScene();
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+  sim::RecordWidgets();  // from the context's next frame on; the context exists after the first frame
+}
+
+void OverlayFixture::Frames(int count) {
+  for (int i = 0; i < count; ++i) Frame();
+}
+
+bool OverlayFixture::Has(const std::string& label) const {
+  const auto widgets = Widgets();
+  return std::any_of(widgets.begin(), widgets.end(), [&](const sim::Widget& w) { return w.label == label; });
+}
+
+sim::Widget OverlayFixture::Find(const std::string& label) const {
+  for (const sim::Widget& widget : Widgets()) {
+    if (widget.label == label) return widget;
+  }
+  ADD_FAILURE() << "no widget labelled " << label;
+  return {};
+}
+
+std::vector<std::string> OverlayFixture::Labels() const {
+  std::vector<std::string> labels;
+  for (const sim::Widget& widget : Widgets()) {
+    // The library's implicit "Debug" window is never drawn.
+    if (widget.label.empty() || widget.label.rfind("##", 0) == 0 || widget.label == "Debug##Default")
+      continue;
+    labels.push_back(widget.label);
+  }
+  return labels;
+}
+
+void OverlayFixture::ClickAt(float x, float y) {
+  sim::MouseMove(window, static_cast<int>(x), static_cast<int>(y));
+  Frame();
+  sim::LeftButton(window, true);
+  Frame();
+  sim::LeftButton(window, false);
+  Frame();
+}
+
+void OverlayFixture::Click(const sim::Widget& widget) {
+  ClickAt(widget.CenterX(), widget.CenterY());
+}
+
+void OverlayFixture::DragTo(const sim::Widget& widget, float x) {
+  const int y = static_cast<int>(widget.CenterY());
+  sim::MouseMove(window, static_cast<int>(widget.CenterX()), y);
+  Frame();
+  sim::LeftButton(window, true);
+  Frame();
+  sim::MouseMove(window, static_cast<int>(x), y);
+  Frame();
+  sim::LeftButton(window, false);
+  Frame();
+}
+
+bool OverlayFixture::HostSaw(UINT message, WPARAM wParam) const {
+  return std::find(hostMessages.begin(), hostMessages.end(), std::make_pair(message, wParam)) !=
+         hostMessages.end();
+}
+
+int OverlayFixture::PixelsOverTheGame() const {
+  int differing = 0;
+  for (UINT y = 0; y < kHeight; ++y) {
+    for (UINT x = 0; x < kWidth; ++x) differing += sim::BackBufferPixel(device, x, y) != kGameColor;
+  }
+  return differing;
+}
