@@ -1,0 +1,186 @@
+// The parameter panel as the player sees and uses it: groups and their
+// order, conditions, and the range and items of each widget.
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "overlay_fixture.h"
+#include "sim/host_input.h"
+
+namespace {
+
+const char kGroups[] = R"(
+float4 Tint < string UIName = "Tint"; string UIGroup = "Color"; > = float4(1, 1, 1, 1);
+float FogDepth < string UIName = "Fog Depth"; string UIGroup = "Depth"; int UIGroupOrder = -3; > = 0.5;
+float Sun < string UIName = "Sun"; string UIGroup = "Lighting"; int UIOrder = 2; > = 0.5;
+float Ambient < string UIName = "Ambient"; string UIGroup = "Lighting"; int UIOrder = 1; > = 0.5;
+float Sharpen < string UIName = "Sharpen"; string UIGroup = "Advanced"; int UIGroupOrder = 5; > = 0.5;
+float4x4 View < string UIName = "View"; string UIGroup = "Matrices"; int UIGroupOrder = 7; >;
+technique T { pass P { } }
+)";
+
+const char kConditions[] = R"(
+float FogNear < string UIName = "Fog Near"; string UICondition = "EnableFog"; int UIOrder = 1; > = 0.1;
+bool EnableFog < string UIName = "Enable Fog"; int UIOrder = 2; > = false;
+float FogFar < string UIName = "Fog Far"; string UICondition = "EnableFog"; int UIOrder = 3; > = 0.9;
+float Strength < string UIName = "Strength"; int UIOrder = 4; > = 0.5;
+float Glow < string UIName = "Glow"; string UICondition = "Strength"; int UIOrder = 5; > = 0.5;
+technique T { pass P { } }
+)";
+
+const char kWidgets[] = R"(
+float Quality < string UIName = "Quality"; string UIWidget = "Combo"; string UIEnum = "Off,Low,High"; > = 1.0;
+float Steps < string UIName = "Steps"; string UIWidget = "Combo"; > = 2.0;
+float Amount < string UIName = "Amount"; > = 0.5;
+technique T { pass P { } }
+)";
+
+class ParameterPanelTest : public OverlayFixture {
+ protected:
+  // Attaches, creates the shader from the source and opens the overlay on its tab.
+  EffectProxy* Open(const char* source) {
+    WriteFile("FX\\Post.fx", source);
+    AttachQuietly();
+    EffectProxy* proxy = Create("Post");
+    Frame();
+    sim::PressKey(window, VK_INSERT);
+    Frames(2);
+    return proxy;
+  }
+  const ShaderParam& Param(EffectProxy* proxy, const std::string& name) {
+    for (const ShaderParam& param : proxy->parameters) {
+      if (param.name == name) return param;
+    }
+    static ShaderParam none;
+    ADD_FAILURE() << "no parameter " << name;
+    return none;
+  }
+  float Inner(EffectProxy* proxy, const char* name) {
+    FLOAT value = -1;
+    proxy->innerEffect->GetFloat(name, &value);
+    return value;
+  }
+  float Recorded(EffectProxy* proxy, const std::string& name) {
+    float value = -1;
+    std::memcpy(&value, proxy->recordedValues.at(name).data(), sizeof(value));
+    return value;
+  }
+  // The identifier of a widget drawn by the panel of the first tab: the
+  // window, the "Shaders" tab bar, the tab's place, its label, the
+  // parameter's name, the widget's label.
+  ImGuiID PanelWidgetId(const std::string& paramName, const std::string& label) {
+    const ImGuiID tabBar = ImHashStr("Shaders", 0, ImGui::FindWindowByName(kOverlayTitle)->ID);
+    const int place = 0;
+    const ImGuiID tab = ImHashStr("Post", 0, ImHashData(&place, sizeof(place), tabBar));
+    return ImHashStr(label.c_str(), 0, ImHashStr(paramName.c_str(), 0, tab));
+  }
+  // The widgets inside the tab, from the tab to the buttons, by the label a
+  // player reads next to them. Combos and colour editors report no label of
+  // their own: they are known by their identifiers (a colour editor by its
+  // first field).
+  std::vector<std::string> PanelLabels(EffectProxy* proxy) {
+    std::map<ImGuiID, std::string> unlabelled;
+    for (const ShaderParam& param : proxy->parameters) {
+      unlabelled[PanelWidgetId(param.name, param.uiName)] = param.uiName;
+      unlabelled[ImHashStr("##X", 0, PanelWidgetId(param.name, param.uiName))] = param.uiName;
+    }
+    std::vector<std::string> labels;
+    bool inTab = false;
+    for (const sim::Widget& widget : Widgets()) {
+      if (widget.label == "Force Reload (END)") break;
+      if (inTab && unlabelled.count(widget.id)) {
+        labels.push_back(unlabelled[widget.id]);
+      } else if (inTab && !widget.label.empty() && widget.label.rfind("##", 0) != 0) {
+        labels.push_back(widget.label);
+      }
+      inTab = inTab || widget.label == "Post";
+    }
+    return labels;
+  }
+  sim::Widget FindId(ImGuiID id) {
+    for (const sim::Widget& widget : Widgets()) {
+      if (widget.id == id) return widget;
+    }
+    ADD_FAILURE() << "no widget " << id;
+    return {};
+  }
+};
+
+TEST_F(ParameterPanelTest, GroupsFollowTheirLargestOrderThenTheirNameAndMembersTheirOrder) {
+  EffectProxy* proxy = Open(kGroups);
+  EXPECT_EQ(PanelLabels(proxy),
+            (std::vector<std::string>{"Color", "Tint", "Depth", "Fog Depth", "Lighting", "Ambient", "Sun",
+                                      "Advanced", "Sharpen", "Matrices"}))
+      << "a negative group order sorts as 0, and a group of matrices shows an empty header";
+}
+
+TEST_F(ParameterPanelTest, AConditionShowsItsDependantsOnlyWhileTheControllerIsNonZero) {
+  EffectProxy* proxy = Open(kConditions);
+  auto labels = PanelLabels(proxy);
+  EXPECT_EQ(labels, (std::vector<std::string>{"General", "Enable Fog", "Strength", "Glow"}));
+
+  // The tick is recorded at once: the dependant after the box appears in the
+  // same frame, the one before it in the next.
+  Click(Find("Enable Fog"));
+  EXPECT_EQ(PanelLabels(proxy),
+            (std::vector<std::string>{"General", "Enable Fog", "Fog Far", "Strength", "Glow"}));
+  Frame();
+  EXPECT_EQ(PanelLabels(proxy),
+            (std::vector<std::string>{"General", "Fog Near", "Enable Fog", "Fog Far", "Strength", "Glow"}));
+  BOOL enabled = FALSE;
+  proxy->innerEffect->GetBool("EnableFog", &enabled);
+  EXPECT_TRUE(enabled);
+
+  D3DXHANDLE strength = proxy->GetParameterByName(nullptr, "Strength");
+  proxy->SetFloat(strength, 0.0f);
+  Frame();
+  labels = PanelLabels(proxy);
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), "Glow"), 0) << "a slider at 0.0 hides its dependants";
+  proxy->SetFloat(strength, -0.0f);
+  Frame();
+  labels = PanelLabels(proxy);
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), "Glow"), 1) << "at -0.0 it shows them";
+}
+
+TEST_F(ParameterPanelTest, ACombosItemsComeFromItsEnumAndTheChoiceReachesTheEffect) {
+  EffectProxy* proxy = Open(kWidgets);
+  EXPECT_EQ(Param(proxy, "Quality").intValue, 1) << "a default of 1.0 shows Low";
+  Click(FindId(PanelWidgetId("Quality", "Quality")));
+  Frame();  // a popup takes its size in its second frame
+  auto labels = Labels();
+  const auto off = std::find(labels.begin(), labels.end(), "Off");
+  ASSERT_NE(off, labels.end()) << "the combo opened";
+  EXPECT_EQ(std::vector<std::string>(off, off + 3), (std::vector<std::string>{"Off", "Low", "High"}));
+
+  Click(Find("High"));
+  EXPECT_EQ(Param(proxy, "Quality").intValue, 2);
+  EXPECT_FLOAT_EQ(Param(proxy, "Quality").floatValue, 2.0f);
+  EXPECT_FLOAT_EQ(Inner(proxy, "Quality"), 2.0f);
+  EXPECT_FLOAT_EQ(Recorded(proxy, "Quality"), 2.0f);
+}
+
+TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandths) {
+  EffectProxy* proxy = Open(kWidgets);
+  const sim::Widget amount = Find("Amount");
+  DragTo(amount, amount.right + 40);
+  EXPECT_FLOAT_EQ(Inner(proxy, "Amount"), 1.0f) << "without UIMax a slider ends at 1";
+  DragTo(Find("Amount"), amount.left - 40);
+  EXPECT_FLOAT_EQ(Inner(proxy, "Amount"), 0.0f) << "without UIMin it starts at 0";
+  DragTo(Find("Amount"), amount.left + (amount.right - amount.left) / 3);
+  const float third = Inner(proxy, "Amount");
+  EXPECT_GT(third, 0.2f);
+  EXPECT_LT(third, 0.45f);
+  EXPECT_NEAR(third * 1000, std::round(third * 1000), 1e-3) << "values step in thousandths (%.3f)";
+
+  const sim::Widget steps = Find("Steps");
+  DragTo(steps, steps.right + 40);
+  EXPECT_FLOAT_EQ(Inner(proxy, "Steps"), 10.0f) << "a combo without items is a slider from 0 to 10";
+  EXPECT_EQ(Param(proxy, "Steps").intValue, 2) << "its index is left as it was";
+  EXPECT_FLOAT_EQ(Recorded(proxy, "Steps"), 10.0f);
+}
+
+}  // namespace
