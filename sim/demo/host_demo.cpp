@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/module_entry.h"
+#include "demo_overlay.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
 #include "sim/host_code.h"
@@ -110,6 +111,7 @@ int main() {
   }
 
   PrintLiveShaders();
+  RunOverlayDemo(device, window);
 
   for (ID3DXEffect* effect : effects) {
     if (effect != nullptr) effect->Release();

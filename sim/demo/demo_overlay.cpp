@@ -1,0 +1,95 @@
+#include "demo_overlay.h"
+
+#include <cstdio>
+#include <string>
+
+#include "sim/host_d3d.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+#include "sim/widget_log.h"
+
+namespace {
+
+// The game's picture: a sky fading towards the horizon over dark ground.
+void DrawGameFrame(IDirect3DDevice9* device, UINT width, UINT height) {
+  device->BeginScene();
+  const LONG horizon = static_cast<LONG>(height * 3 / 5);
+  constexpr int kBands = 48;
+  for (int band = 0; band < kBands; ++band) {
+    const LONG top = horizon * band / kBands, bottom = horizon * (band + 1) / kBands;
+    const D3DRECT rect{0, top, static_cast<LONG>(width), bottom};
+    const int t = 255 * band / kBands;
+    device->Clear(1, &rect, D3DCLEAR_TARGET,
+                  D3DCOLOR_ARGB(255, 40 + t * 150 / 255, 70 + t * 120 / 255, 150 + t / 3), 1.0f, 0);
+  }
+  const D3DRECT ground{0, horizon, static_cast<LONG>(width), static_cast<LONG>(height)};
+  device->Clear(1, &ground, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 34, 38, 44), 1.0f, 0);
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+bool FindWidget(const std::string& label, sim::Widget& found) {
+  for (const sim::Widget& widget : sim::FrameWidgets()) {
+    if (widget.label != label) continue;
+    found = widget;
+    return true;
+  }
+  std::printf("== host: no \"%s\" on screen\n", label.c_str());
+  return false;
+}
+
+}  // namespace
+
+void RunOverlayDemo(IDirect3DDevice9* device, HWND window) {
+  IDirect3DSurface9* backBuffer = nullptr;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return;
+  backBuffer->GetDesc(&desc);
+  backBuffer->Release();
+  // The game runs windowed: its client area shows the whole back buffer.
+  sim::SetWindowClientArea(window, 0, 0, static_cast<int>(desc.Width), static_cast<int>(desc.Height));
+  sim::SetForegroundWindow(window);
+  auto frames = [&](int count) {
+    for (int i = 0; i < count; ++i) DrawGameFrame(device, desc.Width, desc.Height);
+  };
+  // One mouse event per frame, as a player's hand moves.
+  auto click = [&](const sim::Widget& widget) {
+    sim::MouseMove(window, static_cast<int>(widget.CenterX()), static_cast<int>(widget.CenterY()));
+    frames(1);
+    sim::LeftButton(window, true);
+    frames(1);
+    sim::LeftButton(window, false);
+    frames(1);
+  };
+
+  frames(1);
+  sim::RecordWidgets();
+  std::printf("== host: INSERT opens the overlay\n");
+  sim::PressKey(window, VK_INSERT);
+  frames(2);
+
+  sim::Widget tab, slider, save;
+  if (!FindWidget("ColorGrade", tab)) return;
+  std::printf("== host: the player opens the ColorGrade tab\n");
+  click(tab);
+  if (!FindWidget("Saturation", slider)) return;
+  const int y = static_cast<int>(slider.CenterY());
+  sim::MouseMove(window, static_cast<int>(slider.CenterX()), y);
+  frames(1);
+  sim::LeftButton(window, true);
+  frames(1);
+  sim::MouseMove(window, static_cast<int>(slider.left + (slider.right - slider.left) * 0.8f), y);
+  frames(1);
+  sim::LeftButton(window, false);
+  frames(1);
+  std::printf("== host: the player drags Saturation to the right\n");
+
+  if (!FindWidget("SAVE CONFIG TO DISK", save)) return;
+  click(save);
+  std::printf("== host: SAVE CONFIG TO DISK\n");
+  sim::MouseMove(window, static_cast<int>(slider.left + (slider.right - slider.left) * 0.8f) + 6, y + 4);
+  frames(2);
+  const bool written = sim::SaveBackBufferPng(device, "overlay.png");
+  std::printf("== host: %s\n",
+              written ? "the frame with the overlay is in overlay.png" : "overlay.png not written");
+}

@@ -1,0 +1,9 @@
+// The overlay part of the demo: a player opens the overlay in the running
+// game, picks a shader's tab, drags one of its sliders, saves, and the frame
+// is written to overlay.png in the current folder.
+#pragma once
+
+#include "sim/d3d9.h"
+
+// Runs after the game created its effects (which installs the device hooks).
+void RunOverlayDemo(IDirect3DDevice9* device, HWND window);
