@@ -23,6 +23,7 @@ else()
   # frame drew, with their labels and rectangles: sim/include/sim/widget_log.h.
   target_compile_definitions(imgui PUBLIC IMGUI_ENABLE_TEST_ENGINE)
   target_sources(imgui PRIVATE ${PROJECT_SOURCE_DIR}/sim/imgui/widget_log.cpp)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/sim/imgui/widget_log.cpp PROPERTIES COMPILE_OPTIONS "-Wall;-Wextra")
   target_include_directories(imgui PRIVATE ${PROJECT_SOURCE_DIR}/sim/include)
 endif()
 

@@ -145,7 +145,8 @@ class EffectProxy : public ID3DXEffect {
   D3DXHANDLE ResolveParameterHandle(D3DXHANDLE handle);
   D3DXHANDLE ResolveTechniqueHandle(D3DXHANDLE handle);
 
-  // The tunable-parameter model, its saved settings and its panel.
+  // The tunable-parameter model (params/annotation_model.cpp), its saved
+  // settings (params/settings_file.cpp) and its panel (params/parameter_panel.cpp).
   void ParseParameterAnnotations(ID3DXEffect* effect);
   void RestoreRecordedValues(ID3DXEffect* effect);
   void LoadParameterSettings();

@@ -4,7 +4,7 @@
 #include "platform/direct3d.h"
 
 // First EndScene only: creates the Dear ImGui context on the device's focus
-// window, starts the Win32 and Direct3D 9 backends, applies the theme and
+// window (else the foreground window), starts the Win32 and Direct3D 9 backends, applies the theme and
 // subclasses the window. Always ends with overlayInitialized set.
 void InitializeOverlay(IDirect3DDevice9* device);
 
@@ -16,9 +16,12 @@ void RenderOverlayFrame();
 void InvalidateOverlayDeviceObjects();
 void RecreateOverlayDeviceObjects();
 
-// The host window's procedure while the overlay is initialised.
+// The host window's procedure while the overlay is initialised
+// (overlay_wndproc.cpp): INSERT shows and hides the window; while shown,
+// Dear ImGui gets the input and the host only Escape among key and mouse
+// messages.
 LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // At detach, when the overlay was initialised: puts the host's window
-// procedure back and shuts Dear ImGui down.
+// procedure back (unless subclassing had failed) and shuts Dear ImGui down.
 void ShutdownOverlay();

@@ -1,0 +1,120 @@
+// The cost of one game frame's EndScene once the plug-in hooks it, with 20
+// live shaders: the overlay hidden, and shown with a 100-parameter tab open
+// (the simulated device's rasteriser off, so the figure is the plug-in's
+// and Dear ImGui's own work). The bare case is the device's EndScene with
+// no plug-in loaded.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/module_entry.h"
+#include "sim/host_code.h"
+#include "sim/host_d3d.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+constexpr int kShaders = 20;
+constexpr int kTunedParameters = 100;
+
+LRESULT CALLBACK GameWindowProc(HWND, UINT, WPARAM, LPARAM) {
+  return 0;
+}
+
+// The first shader has 100 tunable parameters in five groups; the others a few.
+std::string ShaderSource(int index) {
+  std::string source;
+  const int count = index == 0 ? kTunedParameters : 4;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "P" + std::to_string(i);
+    const std::string group = "Group" + std::to_string(i % 5);
+    if (i % 10 == 9) {
+      source += "float4 " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
+                "\"; > = float4(1, 1, 1, 1);\n";
+    } else if (i % 10 == 8) {
+      source += "bool " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group + "\"; > = true;\n";
+    } else {
+      source += "float " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
+                "\"; int UIOrder = " + std::to_string(count - i) + "; > = 0.5;\n";
+    }
+  }
+  return source + "float Time;\ntechnique T { pass P { } }\n";
+}
+
+// A game folder with the plug-in attached, its window and device, and the
+// 20 shaders created through the game's call site.
+class Game {
+ public:
+  Game() {
+    previous = std::filesystem::current_path();
+    folder = std::filesystem::temp_directory_path() / "vantorix-overlay-bench";
+    std::filesystem::create_directories(folder / "FX");
+    std::filesystem::current_path(folder);
+    std::ofstream("Sorvane.ini") << "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\nLoggingLevel=0\r\n";
+    for (int i = 0; i < kShaders; ++i) std::ofstream("FX/Shader" + std::to_string(i) + ".fx") << ShaderSource(i);
+    sim::ResetKernel();
+    sim::InstallHostCode();
+    window = sim::CreateHostWindow(&GameWindowProc);
+    sim::SetWindowClientArea(window, 0, 0, 1920, 1080);
+    sim::SetForegroundWindow(window);
+    device = sim::CreateDevice(1920, 1080, window);
+    sim::SetRasterizerEnabled(device, false);
+  }
+  ~Game() {
+    if (attached) DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
+    for (ID3DXEffect* effect : effects) effect->Release();
+    device->Release();
+    sim::DestroyHostWindow(window);
+    std::filesystem::current_path(previous);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  void LoadPlugin() {
+    DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
+    attached = true;
+    for (int i = 0; i < kShaders; ++i) {
+      ID3DXEffect* effect = nullptr;
+      const std::string name = "Shader" + std::to_string(i);
+      sim::HostCreateEffectFromResource(device, reinterpret_cast<HMODULE>(0x400000), name.c_str(), nullptr, nullptr,
+                                        0, nullptr, &effect, nullptr);
+      if (effect) effects.push_back(effect);
+    }
+    device->EndScene();  // the first hooked EndScene brings the overlay up
+  }
+
+  std::filesystem::path previous, folder;
+  HWND window = nullptr;
+  IDirect3DDevice9* device = nullptr;
+  std::vector<ID3DXEffect*> effects;
+  bool attached = false;
+};
+
+void BareEndScene(benchmark::State& state) {
+  Game game;
+  for (auto _ : state) benchmark::DoNotOptimize(game.device->EndScene());
+}
+BENCHMARK(BareEndScene);
+
+void EndSceneOverlayHidden(benchmark::State& state) {
+  Game game;
+  game.LoadPlugin();
+  if (game.effects.size() != kShaders) state.SkipWithError("the shaders did not compile");
+  for (auto _ : state) benchmark::DoNotOptimize(game.device->EndScene());
+}
+BENCHMARK(EndSceneOverlayHidden);
+
+void EndSceneOverlayShown(benchmark::State& state) {
+  Game game;
+  game.LoadPlugin();
+  if (game.effects.size() != kShaders) state.SkipWithError("the shaders did not compile");
+  sim::PressKey(game.window, VK_INSERT);  // the first tab, with 100 parameters, is open
+  for (auto _ : state) benchmark::DoNotOptimize(game.device->EndScene());
+}
+BENCHMARK(EndSceneOverlayShown)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
