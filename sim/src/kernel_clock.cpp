@@ -14,6 +14,7 @@ struct Clock {
   std::uint32_t tickMs = 0;
   SYSTEMTIME localTime{};
   std::uint64_t elapsedMs = 0;  // advanced since SetClock
+  int tickReads = 0;            // GetTickCount calls since the clock was last set
 };
 
 Clock& TheClock() {
@@ -63,6 +64,13 @@ void SetClock(std::uint32_t tickMs, const SYSTEMTIME& localTime) {
   c.tickMs = tickMs;
   c.localTime = localTime;
   c.elapsedMs = 0;
+  c.tickReads = 0;
+}
+
+int TickCountReads() {
+  Clock& c = TheClock();
+  std::lock_guard<std::mutex> guard(c.lock);
+  return c.tickReads;
 }
 
 void AdvanceClock(std::uint32_t ms) {
@@ -76,6 +84,7 @@ void UseRealClock() {
   Clock& c = TheClock();
   std::lock_guard<std::mutex> guard(c.lock);
   c.manual = false;
+  c.tickReads = 0;
 }
 
 }  // namespace sim
@@ -85,6 +94,7 @@ extern "C" {
 DWORD WINAPI GetTickCount(void) {
   Clock& c = TheClock();
   std::lock_guard<std::mutex> guard(c.lock);
+  ++c.tickReads;
   if (c.manual) return c.tickMs;
   return static_cast<DWORD>(RealNanoseconds() / 1000000);
 }
