@@ -96,7 +96,8 @@ void PrintBoundTextures(const char* name, ID3DXEffect* effect) {
     if (FAILED(effect->GetParameterDesc(handle, &parameter)) || parameter.Type < D3DXPT_TEXTURE ||
         parameter.Type > D3DXPT_TEXTURECUBE || FAILED(effect->GetTexture(handle, &texture)) || !texture)
       continue;
-    std::printf("== host: %s texture %s <- %s\n", name, parameter.Name, sim::TextureSourcePath(texture).c_str());
+    std::printf("== host: %s texture %s <- %s\n", name, parameter.Name,
+                sim::TextureSourcePath(texture).c_str());
     texture->Release();
   }
 }
