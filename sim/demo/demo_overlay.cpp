@@ -12,6 +12,7 @@ namespace {
 
 // The game's picture: a sky fading towards the horizon over dark ground.
 void DrawGameFrame(IDirect3DDevice9* device, UINT width, UINT height) {
+  sim::AdvanceClock(16);  // sixty frames a second
   device->BeginScene();
   const LONG horizon = static_cast<LONG>(height * 3 / 5);
   constexpr int kBands = 48;

@@ -1,8 +1,9 @@
 // Plays the game on Linux in the current folder (a copy of samples/): loads
 // the plug-in, creates the game's effects through the game's own call
-// instruction, shows what the overlay would list for each live shader, and
-// unloads the plug-in.
+// instruction, shows what the overlay would list for each live shader,
+// presents a few frames over simulated seconds, and unloads the plug-in.
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -85,10 +86,57 @@ void PrintLiveShaders() {
   std::printf("\n");
 }
 
+// The textures bound into an effect: every texture parameter and its file.
+void PrintBoundTextures(const char* name, ID3DXEffect* effect) {
+  D3DXEFFECT_DESC desc{};
+  effect->GetDesc(&desc);
+  for (UINT i = 0; i < desc.Parameters; ++i) {
+    D3DXHANDLE handle = effect->GetParameter(nullptr, i);
+    D3DXPARAMETER_DESC parameter{};
+    IDirect3DBaseTexture9* texture = nullptr;
+    if (FAILED(effect->GetParameterDesc(handle, &parameter)) || parameter.Type < D3DXPT_TEXTURE ||
+        parameter.Type > D3DXPT_TEXTURECUBE || FAILED(effect->GetTexture(handle, &texture)) || !texture)
+      continue;
+    std::printf("== host: %s texture %s <- %s\n", name, parameter.Name,
+                sim::TextureSourcePath(texture).c_str());
+    texture->Release();
+  }
+}
+
+// The game's frames: EndScene through the device, half a simulated second apart.
+void PresentFrames(IDirect3DDevice9* device, ID3DXEffect* bloom) {
+  std::printf("\n== host: presenting frames\n");
+  for (int frame = 1; frame <= 4; ++frame) {
+    sim::AdvanceClock(500);
+    device->BeginScene();
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    FLOAT time = 0.0f;
+    bloom->GetFloat("Time", &time);
+    std::printf("== host: frame %d: Bloom Time = %.3f\n", frame, time);
+  }
+}
+
+// The simulated clock, started at the real local time so the log's stamps are real.
+void StartClock() {
+  std::time_t now = std::time(nullptr);
+  std::tm local = *std::localtime(&now);
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(local.tm_year + 1900);
+  time.wMonth = static_cast<WORD>(local.tm_mon + 1);
+  time.wDayOfWeek = static_cast<WORD>(local.tm_wday);
+  time.wDay = static_cast<WORD>(local.tm_mday);
+  time.wHour = static_cast<WORD>(local.tm_hour);
+  time.wMinute = static_cast<WORD>(local.tm_min);
+  time.wSecond = static_cast<WORD>(local.tm_sec);
+  sim::SetClock(GetTickCount(), time);
+}
+
 }  // namespace
 
 int main() {
   sim::SetConsoleEcho(true);
+  StartClock();
   if (!sim::InstallHostCode()) {
     std::fprintf(stderr, "cannot map the game's code page\n");
     return 1;
@@ -111,6 +159,8 @@ int main() {
   }
 
   PrintLiveShaders();
+  PrintBoundTextures("Bloom", effects[0]);
+  PresentFrames(device, effects[0]);
   RunOverlayDemo(device, window);
 
   for (ID3DXEffect* effect : effects) {

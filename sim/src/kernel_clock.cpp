@@ -15,6 +15,7 @@ struct Clock {
   SYSTEMTIME localTime{};
   std::uint64_t elapsedMs = 0;  // advanced since SetClock
   LONGLONG lastCounter = 0;     // the performance counter's last reading
+  int tickReads = 0;            // GetTickCount calls since the clock was last set
 };
 
 Clock& TheClock() {
@@ -65,6 +66,13 @@ void SetClock(std::uint32_t tickMs, const SYSTEMTIME& localTime) {
   c.localTime = localTime;
   c.elapsedMs = 0;
   c.lastCounter = 0;
+  c.tickReads = 0;
+}
+
+int TickCountReads() {
+  Clock& c = TheClock();
+  std::lock_guard<std::mutex> guard(c.lock);
+  return c.tickReads;
 }
 
 void AdvanceClock(std::uint32_t ms) {
@@ -79,6 +87,7 @@ void UseRealClock() {
   std::lock_guard<std::mutex> guard(c.lock);
   c.manual = false;
   c.lastCounter = 0;
+  c.tickReads = 0;
 }
 
 }  // namespace sim
@@ -88,6 +97,7 @@ extern "C" {
 DWORD WINAPI GetTickCount(void) {
   Clock& c = TheClock();
   std::lock_guard<std::mutex> guard(c.lock);
+  ++c.tickReads;
   if (c.manual) return c.tickMs;
   return static_cast<DWORD>(RealNanoseconds() / 1000000);
 }

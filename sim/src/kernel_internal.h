@@ -9,4 +9,5 @@ void ResetMemory();
 // Drops the protection recorded for a page that was unmapped.
 void ForgetPage(std::uintptr_t page);
 void ResetUser();
+void ResetFolders();
 }  // namespace sim

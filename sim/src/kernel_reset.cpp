@@ -8,6 +8,7 @@ void ResetKernel() {
   ResetOutputs();
   ResetMemory();
   ResetUser();
+  ResetFolders();
 }
 
 }  // namespace sim

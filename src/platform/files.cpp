@@ -84,6 +84,9 @@ bool ReadFileBytes(const std::string& path, std::vector<char>& bytes) {
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   try {
+#ifndef _WIN32
+    if (sim::FolderListingFails(folder)) return false;
+#endif
     std::error_code error;
     fs::directory_iterator it(HostPath(folder), error);
     if (error) return false;

@@ -17,10 +17,10 @@ class CreationFixture : public HostFixture {
     device = sim::CreateDevice(1920, 1080, nullptr);
     sim::ClearEffectCalls();
   }
-  void TearDown() override {
-    HostFixture::TearDown();  // detaches when still attached
+  void ReleaseHostObjects() override {
     sim::ClearResources();
-    device->Release();
+    if (device != nullptr) device->Release();
+    device = nullptr;
   }
 
   void AttachWithLevel(int level, bool timestamps = false) {

@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Reads the PE import table of the DLL with objdump and fails on any DLL that
-# is neither a Windows system DLL nor d3d9.dll / d3dx9_43.dll.
+# is neither a Windows system DLL nor d3d9.dll / d3dx9_43.dll, and on any
+# exported symbol: a plug-in loaded with LoadLibrary exports nothing.
 if(NOT OBJDUMP)
   message("i686-w64-mingw32-objdump not installed: skipping")
   cmake_language(EXIT 77)
@@ -31,3 +32,10 @@ endif()
 if(bad)
   message(FATAL_ERROR "Sorvane.asi imports DLLs a player may not have: ${bad}")
 endif()
+
+string(REGEX MATCH "Number in:[ \t\r\n]+Export Address Table[ \t]+([0-9a-fA-F]+)" exportCount "${dump}")
+set(exported "${CMAKE_MATCH_1}")
+if(exportCount AND NOT exported MATCHES "^0+$")
+  message(FATAL_ERROR "Sorvane.asi exports 0x${exported} symbols; it must export none")
+endif()
+message("exports nothing")

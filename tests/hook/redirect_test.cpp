@@ -14,8 +14,7 @@ class RedirectTest : public HostFixture {
     sim::RegisterResource(module, "Water", "float Depth = 2.0; technique T { pass P {} }");
     WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nIncludeTimestamps=0\r\n");
   }
-  void TearDown() override {
-    HostFixture::TearDown();
+  void ReleaseHostObjects() override {
     sim::ClearResources();
     device->Release();
   }

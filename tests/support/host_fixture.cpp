@@ -9,6 +9,7 @@
 
 #include "core/module_entry.h"
 #include "sim/host_code.h"
+#include "sim/host_d3d.h"
 #include "sim/host_kernel.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +29,10 @@ void HostFixture::SetUp() {
 
 void HostFixture::TearDown() {
   if (attached) Detach();
+  ReleaseHostObjects();
+  EXPECT_EQ(sim::LiveObjects(), 0) << "every COM object is released by the end of the test";
+  EXPECT_EQ(sim::OverReleases(), 0) << "no COM object is released more often than it was referenced";
+  sim::ResetOverReleases();
   sim::ResetKernel();
   if (chdir(previousDir.c_str()) != 0) return;
   std::error_code error;

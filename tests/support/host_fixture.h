@@ -10,7 +10,11 @@
 class HostFixture : public ::testing::Test {
  protected:
   void SetUp() override;
+  // Detaches when still attached, lets the derived fixture release what the
+  // host holds (ReleaseHostObjects), then checks that every simulated COM
+  // object was released exactly once.
   void TearDown() override;
+  virtual void ReleaseHostObjects() {}
 
   // Writes a file under the working folder, creating its folders; the path
   // may use backslashes as the game's paths do.

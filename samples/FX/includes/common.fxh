@@ -9,6 +9,10 @@ float Time;
 float4 texelSizeL0;
 
 texture SceneTex;
+
+// User textures from FX\TEXTURES\, bound by their file names.
+texture LensDirt;
+texture FilmGrain;
 sampler2D SceneSampler = sampler_state {
     Texture = <SceneTex>;
     MinFilter = LINEAR;

@@ -17,6 +17,8 @@ namespace sim {
 void SetClock(std::uint32_t tickMs, const SYSTEMTIME& localTime);
 void AdvanceClock(std::uint32_t ms);
 void UseRealClock();
+// GetTickCount calls since the clock was last set or reset.
+int TickCountReads();
 constexpr std::int64_t kPerformanceFrequency = 10000000;  // 100 ns ticks
 
 // Debugger output: every OutputDebugStringA text, in order.
@@ -70,6 +72,11 @@ void ResetKernel();
 // the host's form ("./Tessaly.log", "FX/TEXTURES/"). Narrow paths are in the
 // simulated ANSI code page (Windows-1252) and become UTF-8 on disk.
 std::string HostPath(const char* windowsPath);
+
+// Makes the listing of one folder (as the plug-in names it) fail, as a folder
+// that exists but may not be read would; undone by ResetKernel.
+void FailFolderListing(const std::string& windowsFolder);
+bool FolderListingFails(const std::string& windowsFolder);
 
 // A file name as Linux lists it (UTF-8) in the ANSI code page; false when the
 // code page cannot represent it.

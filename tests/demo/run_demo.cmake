@@ -1,0 +1,22 @@
+# Runs the demo in a fresh copy of the samples and checks its output, line by
+# line, against the expected lines (each must appear, as literal text).
+file(REMOVE_RECURSE ${WORK})
+file(COPY ${SAMPLES}/ DESTINATION ${WORK})
+execute_process(COMMAND ${DEMO} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE output
+                ERROR_VARIABLE errors)
+message("${output}${errors}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the demo exited with ${rc}")
+endif()
+file(STRINGS ${EXPECTED} expected_lines)
+set(missing "")
+foreach(line IN LISTS expected_lines)
+  string(FIND "${output}" "${line}" at)
+  if(at EQUAL -1)
+    list(APPEND missing "${line}")
+  endif()
+endforeach()
+if(missing)
+  string(JOIN "\n  " text ${missing})
+  message(FATAL_ERROR "the demo's output lacks:\n  ${text}")
+endif()

@@ -1,0 +1,183 @@
+// Image files in the texture folders become textures bound by file name to
+// every effect compiled from a file.
+#include "effect/custom_textures.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "frame_fixture.h"
+#include "image_files.h"
+
+namespace {
+
+using test_images::DdsFile;
+using test_images::PngFile;
+
+const char kTextured[] =
+    "texture2D Grain; texture2D Vignette; texture3D Lut3D;\n"
+    "technique T { pass P { } }\n";
+
+class CustomTexturesTest : public FrameFixture {
+ protected:
+  void AttachWithPaths(const std::string& paths) {
+    WriteFile("Sorvane.ini",
+              "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n[Paths]\r\n" + paths);
+    Attach();
+  }
+
+  // File names of a folder in the order the file system lists them.
+  std::vector<std::string> Listed(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(sim::HostPath(folder.c_str())))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  std::string BoundPath(EffectProxy* proxy, const char* name) {
+    IDirect3DBaseTexture9* texture = nullptr;
+    if (FAILED(proxy->innerEffect->GetTexture(name, &texture)) || texture == nullptr) return "";
+    std::string path = sim::TextureSourcePath(texture);
+    texture->Release();
+    return path;
+  }
+
+  int ErrorLines() const {
+    int count = 0;
+    for (const auto& line : LogLines()) count += line.rfind("[ERROR]", 0) == 0 ? 1 : 0;
+    return count;
+  }
+};
+
+TEST_F(CustomTexturesTest, TextureFilesAreListedLoadedAndBoundByName) {
+  WriteFile("FX\\TEXTURES\\Grain.DDS", DdsFile(64, 64));
+  WriteFile("FX\\TEXTURES\\Vignette.png", PngFile(16, 16));
+  WriteFile("FX\\TEXTURES\\VOLUMES\\Lut3D.dds", DdsFile(16, 16, 16));
+  WriteFile("FX\\TEXTURES\\notes.txt", "not an image");
+  WriteFile("FX\\Post.fx", kTextured);
+  AttachWithPaths("");
+  EffectProxy* proxy = CreateProxy("Post");
+
+  EXPECT_EQ(BoundPath(proxy, "Grain"), "FX\\TEXTURES\\Grain.DDS");
+  EXPECT_EQ(BoundPath(proxy, "Vignette"), "FX\\TEXTURES\\Vignette.png");
+  EXPECT_EQ(BoundPath(proxy, "Lut3D"), "FX\\TEXTURES\\VOLUMES\\Lut3D.dds");
+  IDirect3DBaseTexture9* volume = nullptr;
+  ASSERT_EQ(proxy->innerEffect->GetTexture("Lut3D", &volume), D3D_OK);
+  EXPECT_EQ(volume->GetType(), D3DRTYPE_VOLUMETEXTURE) << "the volume folder loads volume textures";
+  volume->Release();
+
+  auto lines = Lines();
+  EXPECT_TRUE(HasLine(lines, "[INFO] Found 2 2D textures and 1 3D/Volume textures."));
+  const std::vector<std::string> order = Listed("FX\\TEXTURES\\");
+  std::size_t number = 0;
+  for (const std::string& name : order) {
+    if (name != "Grain.DDS" && name != "Vignette.png") continue;
+    const std::string stem = name.substr(0, name.find('.'));
+    EXPECT_TRUE(HasLine(lines, "[DEBUG] [2D " + std::to_string(number++) + "] FX\\TEXTURES\\" + name +
+                                   " -> uniform '" + stem + "'"))
+        << name;
+  }
+  EXPECT_TRUE(HasLine(lines, "[DEBUG] [3D 0] FX\\TEXTURES\\VOLUMES\\Lut3D.dds -> uniform 'Lut3D'"));
+  EXPECT_TRUE(HasLine(lines, "[INFO] Custom texture loading complete."));
+  EXPECT_EQ(ErrorLines(), 0);
+  proxy->Release();
+  Detach();
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Texture) + sim::LiveObjects(sim::ObjectKind::VolumeTexture), 0)
+      << "detach releases every texture";
+}
+
+TEST_F(CustomTexturesTest, OnlyDirectFilesWithADdsOrPngExtensionAreTaken) {
+  WriteFile("FX\\TEXTURES\\grain.Png", PngFile(4, 4));
+  WriteFile("FX\\TEXTURES\\grain.jpg", "jpeg");
+  WriteFile("FX\\TEXTURES\\grain.dds.bak", DdsFile(4, 4));
+  WriteFile("FX\\TEXTURES\\.dds", DdsFile(4, 4));
+  WriteFile("FX\\TEXTURES\\Other\\Deep.dds", DdsFile(4, 4));
+  WriteFile("FX\\TEXTURES\\LUTs\\Deeper\\Deep.dds", DdsFile(4, 4));
+  WriteFile("FX\\TEXTURES\\LUTs\\Warm.dds", DdsFile(4, 4));
+  WriteFile("FX\\Post.fx", "texture2D grain; texture2D Warm; technique T { pass P { } }\n");
+  AttachWithPaths("");
+  EffectProxy* proxy = CreateProxy("Post");
+  EXPECT_TRUE(HasLine(Lines(), "[INFO] Found 2 2D textures and 0 3D/Volume textures."));
+  EXPECT_EQ(BoundPath(proxy, "grain"), "FX\\TEXTURES\\grain.Png");
+  EXPECT_EQ(BoundPath(proxy, "Warm"), "FX\\TEXTURES\\LUTs\\Warm.dds");
+  proxy->Release();
+}
+
+TEST_F(CustomTexturesTest, AnEmptyLutFolderScansTheTextureFolderTwice) {
+  WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
+  WriteFile("FX\\Post.fx", kTextured);
+  AttachWithPaths("LUTsSubdir=\r\n");
+  EffectProxy* proxy = CreateProxy("Post");
+  auto lines = Lines();
+  EXPECT_TRUE(HasLine(lines, "[INFO] Found 2 2D textures and 0 3D/Volume textures."));
+  EXPECT_TRUE(HasLine(lines, "[DEBUG] [2D 1] FX\\TEXTURES\\Grain.dds -> uniform 'Grain'"));
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Texture), 2) << "listed, loaded and bound twice";
+  proxy->Release();
+}
+
+TEST_F(CustomTexturesTest, ACorruptFileIsReportedAndTheOthersStillLoadAndBind) {
+  WriteFile("FX\\TEXTURES\\Broken.png", PngFile(8, 8).substr(0, 40));
+  WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
+  WriteFile("FX\\TEXTURES\\VOLUMES\\Fog.dds", "DDX not a volume");
+  WriteFile("FX\\Post.fx", "texture2D Grain; texture2D Broken; texture3D Fog; technique T { pass P { } }\n");
+  AttachWithPaths("");
+  EffectProxy* proxy = CreateProxy("Post");
+  auto lines = Lines();
+  EXPECT_TRUE(
+      HasLine(lines, "[ERROR] Failed to load 2D texture: FX\\TEXTURES\\Broken.png (HRESULT: 88760B59)"));
+  EXPECT_TRUE(HasLine(
+      lines, "[ERROR] Failed to load 3D texture: FX\\TEXTURES\\VOLUMES\\Fog.dds (HRESULT: 88760B59)"));
+  EXPECT_EQ(BoundPath(proxy, "Grain"), "FX\\TEXTURES\\Grain.dds");
+  EXPECT_EQ(BoundPath(proxy, "Broken"), "") << "a texture that failed to load is never bound";
+  EXPECT_EQ(ErrorLines(), 2);
+  proxy->Release();
+}
+
+TEST_F(CustomTexturesTest, EveryTextureIsOfferedToEveryEffectAndInitialisationRunsOnce) {
+  WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
+  WriteFile("FX\\Post.fx", kTextured);
+  WriteFile("FX\\Plain.fx", "float A = 1; technique T { pass P { } }\n");
+  AttachWithPaths("");
+  EffectProxy* post = CreateProxy("Post");
+  EffectProxy* plain = CreateProxy("Plain");
+  EXPECT_EQ(BoundPath(post, "Grain"), "FX\\TEXTURES\\Grain.dds");
+  EXPECT_EQ(CountLines("[ERROR] SetTexture 'Grain' failed! (HRESULT: 8876086C)"), 1)
+      << "the effect that does not declare it reports it";
+  EXPECT_EQ(CountLines("[INFO] Custom texture loading complete."), 1);
+
+  const std::size_t before = Lines().size();
+  InitializeCustomTextures(device);
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), before + 1) << "a second run returns at once";
+  EXPECT_EQ(lines.back().rfind("[DEBUG] [InitializeCustomTextures] took ", 0), 0u) << lines.back();
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Texture), 1);
+  post->Release();
+  plain->Release();
+}
+
+TEST_F(CustomTexturesTest, UnreadableFoldersAndNamesAreReportedAndSkipped) {
+  // A name the ANSI code page holds (\xF6 is o-umlaut in Windows-1252) and one it cannot hold.
+  WriteFile("FX\\TEXTURES\\K\xF6rnung.png", PngFile(4, 4));
+  WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
+  const std::string folder = sim::HostPath("FX\\TEXTURES\\");
+  { std::ofstream(folder + "\xE5\x99\xAA.png") << "x"; }
+  ASSERT_EQ(symlink("/nonexistent/target.png", (folder + "Dead.png").c_str()), 0);
+  WriteFile("FX\\Plain.fx", "float A = 1; technique T { pass P { } }\n");
+  WriteFile("FX\\TEXTURES\\VOLUMES\\Fog.dds", DdsFile(4, 4, 4));
+  sim::FailFolderListing("FX\\TEXTURES\\VOLUMES\\");  // there, but may not be read
+  AttachWithPaths("");
+  EffectProxy* proxy = CreateProxy("Plain");
+  auto lines = Lines();
+  EXPECT_TRUE(HasLine(lines, "[ERROR] Cannot read the texture folder entry: FX\\TEXTURES\\?.png"));
+  EXPECT_TRUE(HasLine(lines, "[ERROR] Cannot read the texture folder entry: FX\\TEXTURES\\Dead.png"));
+  EXPECT_TRUE(HasLine(lines, "[ERROR] Cannot list the texture folder: FX\\TEXTURES\\VOLUMES\\"));
+  EXPECT_TRUE(HasLine(lines, "[DEBUG] [2D 0] FX\\TEXTURES\\K\xF6rnung.png -> uniform 'K\xF6rnung'") ||
+              HasLine(lines, "[DEBUG] [2D 1] FX\\TEXTURES\\K\xF6rnung.png -> uniform 'K\xF6rnung'"));
+  EXPECT_TRUE(HasLine(lines, "[ERROR] SetTexture 'K\xF6rnung' failed! (HRESULT: 8876086C)"))
+      << "the file with the ANSI name was loaded, so it was offered to the effect";
+  EXPECT_TRUE(HasLine(lines, "[INFO] Found 2 2D textures and 0 3D/Volume textures."));
+  proxy->Release();
+}
+
+}  // namespace

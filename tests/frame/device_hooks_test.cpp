@@ -1,0 +1,119 @@
+// The game's EndScene and Reset pass through the plug-in's detours once its
+// first effect is created; detach puts the device's code back as it was.
+#include <MinHook.h>
+#include <imgui.h>
+
+#include <array>
+#include <cstring>
+
+#include "frame_fixture.h"
+#include "overlay/overlay_state.h"
+
+namespace {
+
+using CodeBytes = std::array<unsigned char, 16>;
+
+class DeviceHooksTest : public FrameFixture {
+ protected:
+  void* Slot(int index) { return (*reinterpret_cast<void***>(device))[index]; }
+  CodeBytes Code(int index) {
+    CodeBytes bytes;
+    std::memcpy(bytes.data(), Slot(index), bytes.size());
+    return bytes;
+  }
+  static constexpr int kReset = 16;
+  static constexpr int kEndScene = 42;
+};
+
+HRESULT STDMETHODCALLTYPE ForeignDetour(IDirect3DDevice9*) {
+  return E_FAIL;
+}
+
+TEST_F(DeviceHooksTest, TheFirstCreationDetoursBothAndDetachRestoresTheCode) {
+  const CodeBytes endScene = Code(kEndScene);
+  const CodeBytes reset = Code(kReset);
+  sim::RegisterResource(module, "Builtin", "float A = 1;");
+  AttachWithLevel(0);
+  EXPECT_EQ(Frame(), D3D_OK);
+  EXPECT_EQ(Code(kEndScene), endScene) << "nothing is hooked before the first effect";
+
+  ID3DXEffect* builtin = nullptr;
+  ASSERT_EQ(HostCreates("Builtin", &builtin), S_OK) << "a fallback creation installs them too";
+  EXPECT_NE(Code(kEndScene), endScene);
+  EXPECT_NE(Code(kReset), reset);
+  EXPECT_TRUE(overlayState.deviceHooksInstalled);
+  EXPECT_EQ(Frame(), D3D_OK);
+  EXPECT_EQ(sim::EndSceneCount(device), 2) << "the detour ends in the device's own EndScene";
+  builtin->Release();
+  Detach();
+  EXPECT_EQ(Code(kEndScene), endScene);
+  EXPECT_EQ(Code(kReset), reset);
+}
+
+TEST_F(DeviceHooksTest, AResetBeforeAnyFramePassesTheDevicesResultThrough) {
+  sim::RegisterResource(module, "Builtin", "float A = 1;");
+  AttachWithLevel(0);
+  ID3DXEffect* builtin = nullptr;
+  ASSERT_EQ(HostCreates("Builtin", &builtin), S_OK);
+  D3DPRESENT_PARAMETERS parameters{};
+  parameters.BackBufferWidth = 1280;
+  parameters.BackBufferHeight = 720;
+  EXPECT_EQ(device->Reset(&parameters), D3D_OK);
+  sim::SetResetResult(device, D3DERR_DEVICELOST);
+  EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST) << "a failing Reset reaches the game unchanged";
+  EXPECT_EQ(sim::ResetCount(device), 2);
+  EXPECT_EQ(sim::LastResetParameters(device).BackBufferWidth, 1280u);
+  EXPECT_EQ(ImGui::GetCurrentContext(), nullptr) << "no overlay work before the first frame";
+  builtin->Release();
+}
+
+TEST_F(DeviceHooksTest, WhenEndSceneCannotBeHookedResetStillIsAndDetachRemovesEverything) {
+  const CodeBytes endScene = Code(kEndScene);
+  const CodeBytes reset = Code(kReset);
+  WriteFile("FX\\Post.fx", "float Time = -1; technique T { pass P { } }\n");
+  AttachWithLevel(0);
+  // Another hook already sits on EndScene, so creating ours fails.
+  void* original = nullptr;
+  ASSERT_EQ(MH_CreateHook(Slot(kEndScene), reinterpret_cast<void*>(&ForeignDetour), &original), MH_OK);
+
+  EffectProxy* proxy = CreateProxy("Post");
+  auto lines = Lines();
+  EXPECT_FALSE(HasLine(lines, "[INFO] EndScene Hook initialized."));
+  EXPECT_TRUE(HasLine(lines, "[INFO] Reset Hook initialized."));
+  EXPECT_FALSE(overlayState.deviceHooksInstalled);
+  EXPECT_NE(Code(kReset), reset);
+  sim::AdvanceClock(3000);
+  EXPECT_EQ(Frame(), D3D_OK);
+  EXPECT_EQ(InnerFloat(proxy, "Time"), 0.0f) << "without the EndScene detour no frame work runs";
+  proxy->Release();
+  Detach();
+  EXPECT_EQ(Code(kEndScene), endScene);
+  EXPECT_EQ(Code(kReset), reset) << "the Reset detour does not outlive the library";
+}
+
+TEST_F(DeviceHooksTest, AProgramWithoutTheGamesCodeStillLoadsAndUnloads) {
+  sim::RemoveHostCode();
+  AttachWithLevel(2);
+  Detach();
+  const std::vector<std::string> expected = {
+      "[INFO] Setting hooks...", "[ERROR] No game code at 0x0070AAA8: effects are not redirected"};
+  EXPECT_EQ(Lines(), expected);
+  ASSERT_TRUE(sim::InstallHostCode());
+}
+
+TEST_F(DeviceHooksTest, ASecondAttachAndADetachWithoutAttachDoNothing) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=1\r\nIncludeTimestamps=0\r\n");
+  Detach();
+  EXPECT_EQ(sim::ConsoleFreeCount(), 0) << "a detach without attach does nothing";
+  Attach();
+  WriteFile("Sorvane.ini",
+            "[Debug]\r\nEnableConsole=1\r\nIncludeTimestamps=0\r\nLogFilePath=.\\Second.log\r\n");
+  Attach();
+  EXPECT_EQ(sim::ConsoleAllocCount(), 1);
+  EXPECT_FALSE(FileExists("Second.log")) << "the second attach opens no second log";
+  Detach();
+  EXPECT_EQ(sim::ConsoleFreeCount(), 1);
+  EXPECT_EQ(CountLines("[INFO] Setting hooks..."), 1);
+}
+
+}  // namespace
