@@ -9,18 +9,22 @@
 #include "host_fixture.h"
 #include "sim/host_code.h"
 #include "sim/host_d3d.h"
+#include "sim/host_kernel.h"
 
 class CreationFixture : public HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    device = sim::CreateDevice(1920, 1080, nullptr);
+    // The game's window: the device's focus window, where the overlay lives.
+    window = sim::CreateHostWindow(nullptr);
+    device = sim::CreateDevice(1920, 1080, window);
     sim::ClearEffectCalls();
   }
   void ReleaseHostObjects() override {
     sim::ClearResources();
     if (device != nullptr) device->Release();
     device = nullptr;
+    sim::DestroyHostWindow(window);
   }
 
   void AttachWithLevel(int level, bool timestamps = false) {
@@ -57,6 +61,7 @@ class CreationFixture : public HostFixture {
     return value;
   }
 
+  HWND window = nullptr;
   IDirect3DDevice9* device = nullptr;
   HMODULE module = reinterpret_cast<HMODULE>(0x400000);
   ID3DXEffect* created = nullptr;

@@ -20,7 +20,7 @@ class OverlayFixture : public HostFixture {
   static constexpr D3DCOLOR kGameColor = 0xFF2060A0;  // what the game clears its frame to
 
   void SetUp() override;
-  void TearDown() override;
+  void ReleaseHostObjects() override;
 
   // Attaches with the console off and every log level on.
   void AttachQuietly();

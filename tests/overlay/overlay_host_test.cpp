@@ -111,7 +111,7 @@ TEST_F(OverlayHostTest, DetachPutsTheWindowProcedureBackAndReleasesTheLibrary) {
   hostMessages.clear();
   sim::PressKey(window, VK_INSERT);
   EXPECT_TRUE(HostSaw(WM_KEYDOWN, VK_INSERT)) << "the game has its window to itself again";
-  // The fixture checks that no simulated object is left once the game released its own.
+  // The shared fixture checks that no simulated object is left once the game released its own.
 }
 
 TEST_F(OverlayHostTest, AWindowThatCouldNotBeSubclassedKeepsItsProcedureAtDetach) {
