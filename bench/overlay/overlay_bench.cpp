@@ -37,7 +37,8 @@ std::string ShaderSource(int index) {
       source += "float4 " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
                 "\"; > = float4(1, 1, 1, 1);\n";
     } else if (i % 10 == 8) {
-      source += "bool " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group + "\"; > = true;\n";
+      source += "bool " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
+                "\"; > = true;\n";
     } else {
       source += "float " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
                 "\"; int UIOrder = " + std::to_string(count - i) + "; > = 0.5;\n";
@@ -56,7 +57,8 @@ class Game {
     std::filesystem::create_directories(folder / "FX");
     std::filesystem::current_path(folder);
     std::ofstream("Sorvane.ini") << "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\nLoggingLevel=0\r\n";
-    for (int i = 0; i < kShaders; ++i) std::ofstream("FX/Shader" + std::to_string(i) + ".fx") << ShaderSource(i);
+    for (int i = 0; i < kShaders; ++i)
+      std::ofstream("FX/Shader" + std::to_string(i) + ".fx") << ShaderSource(i);
     sim::ResetKernel();
     sim::InstallHostCode();
     window = sim::CreateHostWindow(&GameWindowProc);
@@ -80,8 +82,8 @@ class Game {
     for (int i = 0; i < kShaders; ++i) {
       ID3DXEffect* effect = nullptr;
       const std::string name = "Shader" + std::to_string(i);
-      sim::HostCreateEffectFromResource(device, reinterpret_cast<HMODULE>(0x400000), name.c_str(), nullptr, nullptr,
-                                        0, nullptr, &effect, nullptr);
+      sim::HostCreateEffectFromResource(device, reinterpret_cast<HMODULE>(0x400000), name.c_str(), nullptr,
+                                        nullptr, 0, nullptr, &effect, nullptr);
       if (effect) effects.push_back(effect);
     }
     device->EndScene();  // the first hooked EndScene brings the overlay up
