@@ -31,6 +31,7 @@ struct EffectCreationRecords {
   int resourceCalls = 0;
   EffectCreationCall lastFile;
   int fileCalls = 0;
+  std::function<void(const std::string&)> fileCompileHook;
 };
 
 EffectCreationRecords& records() {
@@ -73,6 +74,8 @@ EffectCreationCall RecordCall(IDirect3DDevice9* device, HMODULE module, const ch
   call.pool = pool;
   call.effectPlaceGiven = effect != nullptr;
   call.errorsPlaceGiven = errors != nullptr;
+  call.effectPlace = effect;
+  call.errorsPlace = errors;
   return call;
 }
 
@@ -93,12 +96,30 @@ HRESULT CompileEffect(IDirect3DDevice9* device, const std::string& source, const
     };
     resolver.close = [include](const void* data) { include->Close(data); };
   }
-  const simfx::CompileResult result =
-      simfx::Compile(source, fileName, MacroList(defines), include ? &resolver : nullptr);
-  if (errors && !result.messages.empty()) *errors = detail::CreateTextBuffer(result.messages);
-  if (!result.ok) return E_FAIL;
-  *effect = new detail::Effect(device, std::make_shared<const simfx::Effect>(result.effect), flags, pool);
-  return D3D_OK;
+  // D3DX reports running out of memory as E_OUTOFMEMORY; nothing is created then.
+  try {
+    const simfx::CompileResult result =
+        simfx::Compile(source, fileName, MacroList(defines), include ? &resolver : nullptr);
+    if (!result.ok) {
+      if (errors && !result.messages.empty()) *errors = detail::CreateTextBuffer(result.messages);
+      return E_FAIL;
+    }
+    auto model = std::make_shared<const simfx::Effect>(result.effect);
+    auto tree = std::make_unique<detail::EffectTree>(*model);
+    ID3DXEffect* created = new detail::Effect(device, std::move(model), std::move(tree), flags, pool);
+    if (errors && !result.messages.empty()) {
+      try {
+        *errors = detail::CreateTextBuffer(result.messages);
+      } catch (const std::bad_alloc&) {
+        created->Release();
+        throw;
+      }
+    }
+    *effect = created;
+    return D3D_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 // Clears the out-places and checks the arguments every creation needs.
@@ -116,6 +137,11 @@ bool ReadWholeFile(const char* path, std::string& text) {
 }
 
 }  // namespace
+
+void SetEffectFileCompileHook(std::function<void(const std::string& path)> hook) {
+  std::lock_guard<std::mutex> guard(records().lock);
+  records().fileCompileHook = std::move(hook);
+}
 
 void RegisterResource(HMODULE module, const std::string& name, const std::string& fxSource) {
   std::lock_guard<std::mutex> guard(records().lock);
@@ -183,6 +209,12 @@ HRESULT WINAPI D3DXCreateEffectFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR path, 
       hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
     }
   }
+  std::function<void(const std::string&)> hook;
+  {
+    std::lock_guard<std::mutex> guard(sim::records().lock);
+    hook = sim::records().fileCompileHook;
+  }
+  if (hook) hook(path ? path : "");
   call.result = hr;
   std::lock_guard<std::mutex> guard(sim::records().lock);
   sim::records().lastFile = call;

@@ -22,14 +22,14 @@ Effect* AsSimEffect(ID3DXEffect* effect) {
   return dynamic_cast<Effect*>(effect);
 }
 
-Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model, DWORD flags,
-               ID3DXEffectPool* pool)
+Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model,
+               std::unique_ptr<EffectTree> tree, DWORD flags, ID3DXEffectPool* pool)
     : ComObject(ObjectKind::Effect),
       device_(device),
       model_(std::move(model)),
       flags_(flags),
       pool_(pool),
-      tree_(std::make_unique<EffectTree>(*model_)) {
+      tree_(std::move(tree)) {
   activity_.simulated = true;
   if (device_) device_->AddRef();
   if (pool_) pool_->AddRef();
@@ -38,8 +38,9 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> mo
 
 void Effect::OnFinalRelease() {
   // The tree stays with the released shell so that its handles are never
-  // handed out again by another effect.
+  // handed out again by another effect, unless handle reuse is on.
   tree_->ReleaseObjects();
+  if (HandleReuseEnabled()) tree_.reset();
   for (auto& block : blocks_) {
     for (auto& saved : block->values) {
       for (IDirect3DBaseTexture9*& texture : saved.second.textures) SafeRelease(texture);

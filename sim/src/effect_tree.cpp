@@ -5,8 +5,69 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace sim::detail {
+
+namespace {
+
+// Node memory for the handle-reuse mode: one block of equal slots, so that
+// "lowest free address first" gives the next effect the addresses of the
+// last one freed, in the order it allocated them.
+constexpr std::size_t kPoolSlots = 16384;
+
+struct NodePool {
+  std::mutex lock;
+  bool reuse = false;
+  unsigned char* slots = nullptr;  // allocated on first use, never freed
+  bool used[kPoolSlots] = {};
+
+  std::size_t SlotSize() const { return (sizeof(Node) + alignof(Node) - 1) / alignof(Node) * alignof(Node); }
+  bool Owns(const void* node) const {
+    const auto* at = static_cast<const unsigned char*>(node);
+    return slots && at >= slots && at < slots + kPoolSlots * SlotSize();
+  }
+};
+
+NodePool& pool() {
+  static NodePool* instance = new NodePool();
+  return *instance;
+}
+
+}  // namespace
+
+bool HandleReuseEnabled() {
+  std::lock_guard<std::mutex> guard(pool().lock);
+  return pool().reuse;
+}
+
+void* Node::operator new(std::size_t size) {
+  NodePool& p = pool();
+  {
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (p.reuse && size <= p.SlotSize()) {
+      if (!p.slots) p.slots = static_cast<unsigned char*>(::operator new(kPoolSlots* p.SlotSize()));
+      for (std::size_t i = 0; i < kPoolSlots; ++i) {
+        if (p.used[i]) continue;
+        p.used[i] = true;
+        return p.slots + i * p.SlotSize();
+      }
+    }
+  }
+  return ::operator new(size);
+}
+
+void Node::operator delete(void* node) noexcept {
+  NodePool& p = pool();
+  {
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (p.Owns(node)) {
+      p.used[(static_cast<unsigned char*>(node) - p.slots) / p.SlotSize()] = false;
+      return;
+    }
+  }
+  ::operator delete(node);
+}
 
 UINT Node::ValueBytes() const {
   if (IsNumeric()) return 4 * Components();
@@ -178,3 +239,12 @@ void EffectTree::ReleaseObjects() {
 }
 
 }  // namespace sim::detail
+
+namespace sim {
+
+void SetHandleReuse(bool on) {
+  std::lock_guard<std::mutex> guard(detail::pool().lock);
+  detail::pool().reuse = on;
+}
+
+}  // namespace sim

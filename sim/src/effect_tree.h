@@ -4,6 +4,7 @@
 // effects are kept, so a handle is never reused for another node.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,6 +48,11 @@ struct Node {
   std::vector<std::unique_ptr<Node>> annotations;
   std::vector<std::unique_ptr<Node>> passes;
 
+  // Nodes come from a pool whose freed addresses are handed out again, lowest
+  // first, while handle reuse is on (see HandleReuseEnabled).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node) noexcept;
+
   D3DXHANDLE Handle() const { return reinterpret_cast<D3DXHANDLE>(this); }
   bool IsValue() const {
     return kind == NodeKind::Parameter || kind == NodeKind::Element || kind == NodeKind::Annotation;
@@ -67,6 +73,10 @@ struct Node {
   UINT ValueBytes() const;
   std::uint8_t* Numbers() { return store->numbers.data() + std::size_t(firstSlot) * ComponentsPerSlot() * 4; }
 };
+
+// Whether a released effect frees its tree so that its handle addresses are
+// used again (sim::SetHandleReuse).
+bool HandleReuseEnabled();
 
 class EffectTree {
  public:
