@@ -43,9 +43,8 @@ class HandlesTest : public ProxyTest {
  protected:
   HandleSpy* SwapInSpy(EffectProxy* proxy, const char* source) {
     auto* spy = new HandleSpy(Compile(source));
-    ID3DXEffect* previous = proxy->innerEffect;
-    proxy->innerEffect = spy;
-    previous->Release();
+    proxy->SwapInnerEffect(spy);
+    spy->received.clear();  // what the swap itself asked for
     return spy;
   }
 };

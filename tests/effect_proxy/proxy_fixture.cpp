@@ -10,6 +10,7 @@ void ProxyTest::SetUp() {
 void ProxyTest::TearDown() {
   if (device) device->Release();
   HostFixture::TearDown();
+  EXPECT_EQ(sim::LiveObjects(), 0);
 }
 
 ID3DXEffect* ProxyTest::Compile(const std::string& source) {
@@ -30,9 +31,7 @@ EffectProxy* ProxyTest::Wrap(const std::string& source) {
 }
 
 void ProxyTest::SwapInner(EffectProxy* proxy, const std::string& source) {
-  ID3DXEffect* previous = proxy->innerEffect;
-  proxy->innerEffect = Compile(source);
-  if (previous) previous->Release();
+  proxy->SwapInnerEffect(Compile(source));
 }
 
 float ProxyTest::InnerFloat(EffectProxy* proxy, const char* name) {
