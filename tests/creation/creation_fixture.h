@@ -21,6 +21,7 @@ class CreationFixture : public HostFixture {
     HostFixture::TearDown();  // detaches when still attached
     sim::ClearResources();
     device->Release();
+    EXPECT_EQ(sim::LiveObjects(), 0) << "simulated objects left after detach";
   }
 
   void AttachWithLevel(int level, bool timestamps = false) {

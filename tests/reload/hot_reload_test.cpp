@@ -23,7 +23,6 @@ class HotReloadTest : public CreationFixture {
   void TearDown() override {
     for (EffectProxy* proxy : held) proxy->Release();
     CreationFixture::TearDown();
-    EXPECT_EQ(sim::LiveObjects(), 0);
   }
 
   EffectProxy* Create(const char* name) {
