@@ -79,6 +79,23 @@ EffectCreationCall RecordCall(IDirect3DDevice9* device, HMODULE module, const ch
   return call;
 }
 
+// Keeps the arguments of a finished creation call; without the memory for
+// the record, the call is not recorded (the counter still counts it).
+void Remember(EffectCreationCall& last, int& calls, IDirect3DDevice9* device, HMODULE module,
+              const char* source, const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
+              ID3DXEffectPool* pool, ID3DXEffect** effect, ID3DXBuffer** errors, HRESULT result) {
+  std::lock_guard<std::mutex> guard(records().lock);
+  ++calls;
+  try {
+    EffectCreationCall call =
+        RecordCall(device, module, source ? source : "", defines, include, flags, pool, effect, errors);
+    call.result = result;
+    last = std::move(call);
+  } catch (const std::bad_alloc&) {
+    last = EffectCreationCall();
+  }
+}
+
 HRESULT CompileEffect(IDirect3DDevice9* device, const std::string& source, const std::string& fileName,
                       const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool,
                       ID3DXEffect** effect, ID3DXBuffer** errors) {
@@ -198,15 +215,17 @@ HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 device, LPCVOID data, UINT len
 HRESULT WINAPI D3DXCreateEffectFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR path, const D3DXMACRO* defines,
                                          LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool,
                                          LPD3DXEFFECT* effect, LPD3DXBUFFER* errors) {
-  sim::EffectCreationCall call =
-      sim::RecordCall(device, nullptr, path, defines, include, flags, pool, effect, errors);
   HRESULT hr = sim::StartCreation(device, effect, errors);
-  std::string source;
   if (SUCCEEDED(hr)) {
-    if (!path || !sim::ReadWholeFile(path, source)) {
-      hr = D3DXERR_INVALIDDATA;
-    } else {
-      hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
+    try {
+      std::string source;
+      if (!path || !sim::ReadWholeFile(path, source)) {
+        hr = D3DXERR_INVALIDDATA;
+      } else {
+        hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
+      }
+    } catch (const std::bad_alloc&) {
+      hr = E_OUTOFMEMORY;
     }
   }
   std::function<void(const std::string&)> hook;
@@ -215,10 +234,8 @@ HRESULT WINAPI D3DXCreateEffectFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR path, 
     hook = sim::records().fileCompileHook;
   }
   if (hook) hook(path ? path : "");
-  call.result = hr;
-  std::lock_guard<std::mutex> guard(sim::records().lock);
-  sim::records().lastFile = call;
-  ++sim::records().fileCalls;
+  sim::Remember(sim::records().lastFile, sim::records().fileCalls, device, nullptr, path, defines, include,
+                flags, pool, effect, errors, hr);
   return hr;
 }
 
@@ -226,26 +243,26 @@ HRESULT WINAPI D3DXCreateEffectFromResourceA(LPDIRECT3DDEVICE9 device, HMODULE m
                                              const D3DXMACRO* defines, LPD3DXINCLUDE include, DWORD flags,
                                              LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect,
                                              LPD3DXBUFFER* errors) {
-  sim::EffectCreationCall call =
-      sim::RecordCall(device, module, resource, defines, include, flags, pool, effect, errors);
   HRESULT hr = sim::StartCreation(device, effect, errors);
   if (SUCCEEDED(hr)) {
-    std::string source;
-    bool found = false;
-    const std::string name = sim::ResourceName(resource);
-    {
-      std::lock_guard<std::mutex> guard(sim::records().lock);
-      const auto entry = sim::records().resources.find({module, sim::Lower(name)});
-      found = entry != sim::records().resources.end();
-      if (found) source = entry->second;
+    try {
+      std::string source;
+      bool found = false;
+      const std::string name = sim::ResourceName(resource);
+      {
+        std::lock_guard<std::mutex> guard(sim::records().lock);
+        const auto entry = sim::records().resources.find({module, sim::Lower(name)});
+        found = entry != sim::records().resources.end();
+        if (found) source = entry->second;
+      }
+      hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
+                 : D3DXERR_INVALIDDATA;
+    } catch (const std::bad_alloc&) {
+      hr = E_OUTOFMEMORY;
     }
-    hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
-               : D3DXERR_INVALIDDATA;
   }
-  call.result = hr;
-  std::lock_guard<std::mutex> guard(sim::records().lock);
-  sim::records().lastResource = call;
-  ++sim::records().resourceCalls;
+  sim::Remember(sim::records().lastResource, sim::records().resourceCalls, device, module, resource, defines,
+                include, flags, pool, effect, errors, hr);
   return hr;
 }
 
