@@ -111,7 +111,7 @@ HRESULT Effect::GetParameterDesc(D3DXHANDLE handle, D3DXPARAMETER_DESC* desc) {
   desc->Columns = node->columns;
   desc->Elements = node->kind == NodeKind::Element ? 0 : node->elements;
   desc->Annotations = static_cast<UINT>(node->annotations.size());
-  desc->StructMembers = 0;
+  desc->StructMembers = static_cast<UINT>(node->members.size());
   desc->Flags = node->flags;
   desc->Bytes = node->ValueBytes();
   return D3D_OK;
@@ -148,15 +148,19 @@ HRESULT Effect::GetFunctionDesc(D3DXHANDLE handle, D3DXFUNCTION_DESC* desc) {
 // ---------------------------------------------------------------------------
 // Lookups
 // ---------------------------------------------------------------------------
+// Below a parent: a structure's members, or an array's elements.
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index) {
-  // Structure members are not modelled, so only top-level parameters exist.
-  if (parent) return nullptr;
-  return index < tree_->parameters.size() ? tree_->parameters[index]->Handle() : nullptr;
+  if (!parent) return index < tree_->parameters.size() ? tree_->parameters[index]->Handle() : nullptr;
+  Node* node = ValueNode(parent);
+  if (!node) return nullptr;
+  const auto& children = node->members.empty() ? node->elementNodes : node->members;
+  return index < children.size() ? children[index]->Handle() : nullptr;
 }
 
 D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name) {
-  if (parent || !name) return nullptr;
-  return HandleOf(tree_->ParameterByPath(name));
+  if (!name) return nullptr;
+  if (!parent) return HandleOf(tree_->ParameterByPath(name));
+  return HandleOf(EffectTree::MemberByPath(ValueNode(parent), name));
 }
 
 D3DXHANDLE Effect::GetParameterBySemantic(D3DXHANDLE parent, LPCSTR semantic) {

@@ -45,6 +45,7 @@ struct Node {
 
   std::unique_ptr<ValueStore> ownStore;
   std::vector<std::unique_ptr<Node>> elementNodes;
+  std::vector<std::unique_ptr<Node>> members;  // structures (each element of a structure array has its own)
   std::vector<std::unique_ptr<Node>> annotations;
   std::vector<std::unique_ptr<Node>> passes;
 
@@ -87,8 +88,10 @@ class EffectTree {
 
   // The node behind a real handle, or null for any other pointer.
   Node* FromHandle(D3DXHANDLE handle) const;
-  // "name", "array[2]"; null when there is no such parameter.
+  // "name", "array[2]", "light.colour", "lights[1].colour"; null when there is no such parameter.
   Node* ParameterByPath(const char* path) const;
+  // The same path read below `node`, starting with a member name.
+  static Node* MemberByPath(Node* node, const char* path);
   Node* ParameterBySemantic(const char* semantic) const;
   Node* TechniqueByName(const char* name) const;
   Node* FunctionByName(const char* name) const;

@@ -124,6 +124,34 @@ TEST_F(HandlesTest, ArrayElementsAreSetAndReloadedOnTheirOwn) {
   proxy->Release();
 }
 
+TEST_F(HandlesTest, StructureMembersAreSetAndReloadedOnTheirOwn) {
+  const char* const structs =
+      "struct LightT { float3 Dir; float4 Colour; };\nLightT Light;\nLightT Lights[2];\n";
+  EffectProxy* proxy = Wrap(structs);
+  D3DXHANDLE colour = proxy->GetParameterByName(proxy->GetParameterByName(nullptr, "Light"), "Colour");
+  D3DXHANDLE second = proxy->GetParameterElement(proxy->GetParameterByName(nullptr, "Lights"), 1);
+  D3DXHANDLE secondColour = proxy->GetParameter(second, 1);
+  ASSERT_NE(colour, nullptr);
+  ASSERT_NE(secondColour, nullptr);
+  const D3DXVECTOR4 red(1, 0, 0, 1);
+  const D3DXVECTOR4 blue(0, 0, 1, 1);
+  EXPECT_EQ(proxy->SetVector(colour, &red), S_OK);
+  EXPECT_EQ(proxy->SetVector(secondColour, &blue), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Light.Colour"), BytesOf(red));
+  EXPECT_EQ(Recorded(proxy, "Lights[1].Colour"), BytesOf(blue));
+
+  SwapInner(proxy, std::string("float Head;\n") + structs);
+  D3DXVECTOR4 read(0, 0, 0, 0);
+  ASSERT_EQ(proxy->innerEffect->GetVector("Light.Colour", &read), S_OK);
+  EXPECT_EQ(read.x, 1.0f);
+  ASSERT_EQ(proxy->innerEffect->GetVector("Lights[1].Colour", &read), S_OK);
+  EXPECT_EQ(read.z, 1.0f);
+  EXPECT_EQ(proxy->SetVector(colour, &blue), S_OK);  // the old member handle, on the new effect
+  ASSERT_EQ(proxy->innerEffect->GetVector("Light.Colour", &read), S_OK);
+  EXPECT_EQ(read.z, 1.0f);
+  proxy->Release();
+}
+
 // A released effect's handle addresses go to the next compile, for whatever
 // parameter it allocates first.
 TEST_F(HandlesTest, AReusedHandleAddressMeansWhatTheCurrentEffectSays) {
