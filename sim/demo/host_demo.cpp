@@ -3,7 +3,6 @@
 // instruction, shows what the overlay would list for each live shader,
 // presents a few frames over simulated seconds, and unloads the plug-in.
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -169,17 +168,9 @@ void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
 
 // The simulated clock, started at the real local time so the log's stamps are real.
 void StartClock() {
-  std::time_t now = std::time(nullptr);
-  std::tm local = *std::localtime(&now);
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(local.tm_year + 1900);
-  time.wMonth = static_cast<WORD>(local.tm_mon + 1);
-  time.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-  time.wDay = static_cast<WORD>(local.tm_mday);
-  time.wHour = static_cast<WORD>(local.tm_hour);
-  time.wMinute = static_cast<WORD>(local.tm_min);
-  time.wSecond = static_cast<WORD>(local.tm_sec);
-  sim::SetClock(GetTickCount(), time);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  sim::SetClock(GetTickCount(), now);
 }
 
 }  // namespace
