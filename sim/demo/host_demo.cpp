@@ -3,7 +3,6 @@
 // instruction, shows what the overlay would list for each live shader,
 // presents a few frames over simulated seconds, and unloads the plug-in.
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -117,19 +116,62 @@ void PresentFrames(IDirect3DDevice9* device, ID3DXEffect* bloom) {
   }
 }
 
+std::string ReadText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const char* path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// One frame with END held, then one with it released: exactly one reload.
+void PressEnd(IDirect3DDevice9* device) {
+  sim::SetKeyDown(VK_END, true);
+  device->EndScene();
+  sim::SetKeyDown(VK_END, false);
+  device->EndScene();
+}
+
+// The modder edits FX\Bloom.fx while the game runs and presses END: first a
+// new default and a new parameter, then a typo.
+void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
+  const std::string original = ReadText("FX/Bloom.fx");
+  std::string edited = original;
+  const std::string oldDefault = "#define BLOOM_DEFAULT_INTENSITY 0.75";
+  edited.replace(edited.find(oldDefault), oldDefault.size(), "#define BLOOM_DEFAULT_INTENSITY 0.9");
+  edited.replace(
+      edited.find("float4 BrightPass"), 0,
+      "float BloomRadius < string UIName = \"Radius\"; string UIGroup = \"Bloom\"; int UIOrder = 40;"
+      " float UIMin = 1.0; float UIMax = 8.0; > = 2.0;\n\n");
+  WriteText("FX/Bloom.fx", edited);
+  std::printf("\n== host: FX\\Bloom.fx edited (default intensity 0.9, new parameter Radius); END pressed\n");
+  PressEnd(device);
+  FLOAT intensity = 0.0f;
+  bloom->GetFloat("BloomIntensity", &intensity);
+  std::printf("== host: Bloom intensity after the reload = %.3f (the tuned value is kept)\n", intensity);
+  PrintLiveShaders();
+
+  WriteText("FX/Bloom.fx",
+            edited.substr(0, edited.find("float BloomThreshold")) + "float BloomThreshold = ;\n");
+  std::printf("== host: FX\\Bloom.fx broken (a missing value); END pressed\n");
+  PressEnd(device);
+  sim::AdvanceClock(500);
+  device->EndScene();
+  FLOAT time = 0.0f;
+  bloom->GetFloat("Time", &time);
+  std::printf("== host: Bloom still works: Time = %.3f, intensity %.3f\n", time,
+              (bloom->GetFloat("BloomIntensity", &intensity), intensity));
+  WriteText("FX/Bloom.fx", original);
+}
+
 // The simulated clock, started at the real local time so the log's stamps are real.
 void StartClock() {
-  std::time_t now = std::time(nullptr);
-  std::tm local = *std::localtime(&now);
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(local.tm_year + 1900);
-  time.wMonth = static_cast<WORD>(local.tm_mon + 1);
-  time.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-  time.wDay = static_cast<WORD>(local.tm_mday);
-  time.wHour = static_cast<WORD>(local.tm_hour);
-  time.wMinute = static_cast<WORD>(local.tm_min);
-  time.wSecond = static_cast<WORD>(local.tm_sec);
-  sim::SetClock(GetTickCount(), time);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  sim::SetClock(GetTickCount(), now);
 }
 
 }  // namespace
@@ -161,6 +203,7 @@ int main() {
   PrintLiveShaders();
   PrintBoundTextures("Bloom", effects[0]);
   PresentFrames(device, effects[0]);
+  HotReload(device, effects[0]);
   RunOverlayDemo(device, window);
 
   for (ID3DXEffect* effect : effects) {

@@ -96,6 +96,7 @@ bool EffectParser::Declarator(const TypeDesc& desc, const Modifiers& modifiers) 
   v.type = desc.type;
   v.rows = desc.rows;
   v.columns = desc.columns;
+  if (desc.members) v.members = *desc.members;
   v.isShared = modifiers.isShared;
   v.isStatic = modifiers.isStatic;
   v.isConst = modifiers.isConst;

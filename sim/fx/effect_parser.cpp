@@ -1,5 +1,6 @@
 #include "fx/effect_parser.h"
 
+#include <cstdlib>
 #include <utility>
 
 namespace simfx {
@@ -56,11 +57,62 @@ bool EffectParser::StructDefinition(const Modifiers& modifiers) {
   TypeDesc desc;
   desc.cls = ParamClass::Struct;
   desc.type = ParamType::Void;
-  if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = desc;
+  std::string tag;
+  if (cursor_.Peek().kind == TokenKind::Identifier) tag = cursor_.Take().text;
   if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
+  desc.members = PeekStructMembers();
+  if (!tag.empty()) typeAliases_[tag] = desc;
   if (!cursor_.SkipBalanced(diagnostics_)) return false;
   if (cursor_.TakePunct(";")) return true;
   return Declarators(desc, modifiers);
+}
+
+// The members of the struct body that starts at the next token ('{'), read
+// ahead without moving: "type name[N] : SEMANTIC, other;" declarations only.
+// Null when the body holds anything else; the struct then has no members.
+std::shared_ptr<const std::vector<Variable>> EffectParser::PeekStructMembers() const {
+  auto members = std::make_shared<std::vector<Variable>>();
+  std::size_t k = 1;
+  while (!cursor_.Peek(k).IsPunct("}")) {
+    const Token& typeToken = cursor_.Peek(k++);
+    if (typeToken.kind != TokenKind::Identifier) return nullptr;
+    TypeDesc desc;
+    auto alias = typeAliases_.find(typeToken.text);
+    if (alias != typeAliases_.end()) {
+      desc = alias->second;
+    } else if (!LookupBuiltinType(typeToken.text, desc)) {
+      return nullptr;
+    }
+    for (;;) {
+      const Token& name = cursor_.Peek(k++);
+      if (name.kind != TokenKind::Identifier) return nullptr;
+      Variable member;
+      member.name = name.text;
+      member.cls = desc.cls;
+      member.type = desc.type;
+      member.rows = desc.rows;
+      member.columns = desc.columns;
+      if (desc.members) member.members = *desc.members;
+      if (cursor_.Peek(k).IsPunct("[")) {
+        const Token& size = cursor_.Peek(k + 1);
+        if (size.kind != TokenKind::Number || !cursor_.Peek(k + 2).IsPunct("]")) return nullptr;
+        member.elements = static_cast<unsigned>(std::strtoul(size.text.c_str(), nullptr, 10));
+        if (member.elements == 0 || member.elements > 65536) return nullptr;
+        k += 3;
+      }
+      while (cursor_.Peek(k).IsPunct(":")) {
+        if (cursor_.Peek(k + 1).kind != TokenKind::Identifier) return nullptr;
+        member.semantic = cursor_.Peek(k + 1).text;
+        k += 2;
+      }
+      ClearValue(member);
+      members->push_back(std::move(member));
+      if (!cursor_.Peek(k).IsPunct(",")) break;
+      ++k;
+    }
+    if (!cursor_.Peek(k++).IsPunct(";")) return nullptr;
+  }
+  return members;
 }
 
 // typedef [const] type Name [, Name]* ;   or   typedef struct [Tag] { ... } Name ;
@@ -71,7 +123,10 @@ bool EffectParser::Typedef() {
     cursor_.Take();
     desc.cls = ParamClass::Struct;
     desc.type = ParamType::Void;
-    if (cursor_.Peek().kind == TokenKind::Identifier) typeAliases_[cursor_.Take().text] = desc;
+    std::string tag;
+    if (cursor_.Peek().kind == TokenKind::Identifier) tag = cursor_.Take().text;
+    if (cursor_.PeekPunct("{")) desc.members = PeekStructMembers();
+    if (!tag.empty()) typeAliases_[tag] = desc;
     if (cursor_.PeekPunct("{") && !cursor_.SkipBalanced(diagnostics_)) return false;
   } else {
     Modifiers ignored;

@@ -32,6 +32,7 @@ class EffectParser {
   bool GlobalItem();
   bool Pragma(const Token& pragma);
   bool StructDefinition(const Modifiers& modifiers);
+  std::shared_ptr<const std::vector<Variable>> PeekStructMembers() const;
   bool Typedef();
   bool FunctionRest(const Token& name);
   bool SkipSemantics();

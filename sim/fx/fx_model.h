@@ -50,6 +50,7 @@ struct Variable {
   std::string stringValue;  // String type only
   bool isShared = false, isStatic = false, isConst = false, isUniform = false, isExtern = false;
   std::vector<Variable> annotations;  // empty for annotations themselves
+  std::vector<Variable> members;      // structures: their members, in declaration order
 };
 
 struct Pass {

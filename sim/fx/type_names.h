@@ -1,13 +1,17 @@
 // The HLSL type keywords that effect parameters and annotations are declared with.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "fx/fx_model.h"
 
 namespace simfx {
 
 struct TypeDesc {
+  // Structures: the members, when the body holds only plain member declarations.
+  std::shared_ptr<const std::vector<Variable>> members;
   ParamClass cls = ParamClass::Scalar;
   ParamType type = ParamType::Float;
   unsigned rows = 1;

@@ -1,6 +1,8 @@
 #include "d3dx_buffer.h"
 
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "d3d_com_object.h"
@@ -10,7 +12,9 @@ namespace {
 
 class Buffer final : public ComObject<ID3DXBuffer> {
  public:
-  explicit Buffer(std::size_t bytes) : ComObject(ObjectKind::Buffer), bytes_(bytes) {}
+  // The bytes are allocated before the object counts as created.
+  explicit Buffer(std::vector<std::uint8_t> bytes)
+      : ComObject(ObjectKind::Buffer), bytes_(std::move(bytes)) {}
 
   LPVOID STDMETHODCALLTYPE GetBufferPointer() override { return bytes_.data(); }
   DWORD STDMETHODCALLTYPE GetBufferSize() override { return static_cast<DWORD>(bytes_.size()); }
@@ -25,17 +29,19 @@ class Buffer final : public ComObject<ID3DXBuffer> {
 }  // namespace
 
 ID3DXBuffer* CreateTextBuffer(const std::string& text) {
-  auto* buffer = new Buffer(text.size() + 1);
-  auto* bytes = static_cast<char*>(buffer->GetBufferPointer());
-  text.copy(bytes, text.size());
-  bytes[text.size()] = '\0';
-  return buffer;
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return new Buffer(std::move(bytes));
 }
 
 }  // namespace sim::detail
 
 extern "C" HRESULT WINAPI D3DXCreateBuffer(DWORD bytes, LPD3DXBUFFER* buffer) {
   if (!buffer) return D3DERR_INVALIDCALL;
-  *buffer = new sim::detail::Buffer(bytes);
+  try {
+    *buffer = new sim::detail::Buffer(std::vector<std::uint8_t>(bytes));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   return D3D_OK;
 }

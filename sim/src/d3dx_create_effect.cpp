@@ -31,6 +31,7 @@ struct EffectCreationRecords {
   int resourceCalls = 0;
   EffectCreationCall lastFile;
   int fileCalls = 0;
+  std::function<void(const std::string&)> fileCompileHook;
 };
 
 EffectCreationRecords& records() {
@@ -73,7 +74,26 @@ EffectCreationCall RecordCall(IDirect3DDevice9* device, HMODULE module, const ch
   call.pool = pool;
   call.effectPlaceGiven = effect != nullptr;
   call.errorsPlaceGiven = errors != nullptr;
+  call.effectPlace = effect;
+  call.errorsPlace = errors;
   return call;
+}
+
+// Keeps the arguments of a finished creation call; without the memory for
+// the record, the call is not recorded (the counter still counts it).
+void Remember(EffectCreationCall& last, int& calls, IDirect3DDevice9* device, HMODULE module,
+              const char* source, const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
+              ID3DXEffectPool* pool, ID3DXEffect** effect, ID3DXBuffer** errors, HRESULT result) {
+  std::lock_guard<std::mutex> guard(records().lock);
+  ++calls;
+  try {
+    EffectCreationCall call =
+        RecordCall(device, module, source ? source : "", defines, include, flags, pool, effect, errors);
+    call.result = result;
+    last = std::move(call);
+  } catch (const std::bad_alloc&) {
+    last = EffectCreationCall();
+  }
 }
 
 HRESULT CompileEffect(IDirect3DDevice9* device, const std::string& source, const std::string& fileName,
@@ -93,12 +113,30 @@ HRESULT CompileEffect(IDirect3DDevice9* device, const std::string& source, const
     };
     resolver.close = [include](const void* data) { include->Close(data); };
   }
-  const simfx::CompileResult result =
-      simfx::Compile(source, fileName, MacroList(defines), include ? &resolver : nullptr);
-  if (errors && !result.messages.empty()) *errors = detail::CreateTextBuffer(result.messages);
-  if (!result.ok) return E_FAIL;
-  *effect = new detail::Effect(device, std::make_shared<const simfx::Effect>(result.effect), flags, pool);
-  return D3D_OK;
+  // D3DX reports running out of memory as E_OUTOFMEMORY; nothing is created then.
+  try {
+    const simfx::CompileResult result =
+        simfx::Compile(source, fileName, MacroList(defines), include ? &resolver : nullptr);
+    if (!result.ok) {
+      if (errors && !result.messages.empty()) *errors = detail::CreateTextBuffer(result.messages);
+      return E_FAIL;
+    }
+    auto model = std::make_shared<const simfx::Effect>(result.effect);
+    auto tree = std::make_unique<detail::EffectTree>(*model);
+    ID3DXEffect* created = new detail::Effect(device, std::move(model), std::move(tree), flags, pool);
+    if (errors && !result.messages.empty()) {
+      try {
+        *errors = detail::CreateTextBuffer(result.messages);
+      } catch (const std::bad_alloc&) {
+        created->Release();
+        throw;
+      }
+    }
+    *effect = created;
+    return D3D_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 // Clears the out-places and checks the arguments every creation needs.
@@ -116,6 +154,11 @@ bool ReadWholeFile(const char* path, std::string& text) {
 }
 
 }  // namespace
+
+void SetEffectFileCompileHook(std::function<void(const std::string& path)> hook) {
+  std::lock_guard<std::mutex> guard(records().lock);
+  records().fileCompileHook = std::move(hook);
+}
 
 void RegisterResource(HMODULE module, const std::string& name, const std::string& fxSource) {
   std::lock_guard<std::mutex> guard(records().lock);
@@ -172,21 +215,27 @@ HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 device, LPCVOID data, UINT len
 HRESULT WINAPI D3DXCreateEffectFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR path, const D3DXMACRO* defines,
                                          LPD3DXINCLUDE include, DWORD flags, LPD3DXEFFECTPOOL pool,
                                          LPD3DXEFFECT* effect, LPD3DXBUFFER* errors) {
-  sim::EffectCreationCall call =
-      sim::RecordCall(device, nullptr, path, defines, include, flags, pool, effect, errors);
   HRESULT hr = sim::StartCreation(device, effect, errors);
-  std::string source;
   if (SUCCEEDED(hr)) {
-    if (!path || !sim::ReadWholeFile(path, source)) {
-      hr = D3DXERR_INVALIDDATA;
-    } else {
-      hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
+    try {
+      std::string source;
+      if (!path || !sim::ReadWholeFile(path, source)) {
+        hr = D3DXERR_INVALIDDATA;
+      } else {
+        hr = sim::CompileEffect(device, source, path, defines, include, flags, pool, effect, errors);
+      }
+    } catch (const std::bad_alloc&) {
+      hr = E_OUTOFMEMORY;
     }
   }
-  call.result = hr;
-  std::lock_guard<std::mutex> guard(sim::records().lock);
-  sim::records().lastFile = call;
-  ++sim::records().fileCalls;
+  std::function<void(const std::string&)> hook;
+  {
+    std::lock_guard<std::mutex> guard(sim::records().lock);
+    hook = sim::records().fileCompileHook;
+  }
+  if (hook) hook(path ? path : "");
+  sim::Remember(sim::records().lastFile, sim::records().fileCalls, device, nullptr, path, defines, include,
+                flags, pool, effect, errors, hr);
   return hr;
 }
 
@@ -194,26 +243,26 @@ HRESULT WINAPI D3DXCreateEffectFromResourceA(LPDIRECT3DDEVICE9 device, HMODULE m
                                              const D3DXMACRO* defines, LPD3DXINCLUDE include, DWORD flags,
                                              LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect,
                                              LPD3DXBUFFER* errors) {
-  sim::EffectCreationCall call =
-      sim::RecordCall(device, module, resource, defines, include, flags, pool, effect, errors);
   HRESULT hr = sim::StartCreation(device, effect, errors);
   if (SUCCEEDED(hr)) {
-    std::string source;
-    bool found = false;
-    const std::string name = sim::ResourceName(resource);
-    {
-      std::lock_guard<std::mutex> guard(sim::records().lock);
-      const auto entry = sim::records().resources.find({module, sim::Lower(name)});
-      found = entry != sim::records().resources.end();
-      if (found) source = entry->second;
+    try {
+      std::string source;
+      bool found = false;
+      const std::string name = sim::ResourceName(resource);
+      {
+        std::lock_guard<std::mutex> guard(sim::records().lock);
+        const auto entry = sim::records().resources.find({module, sim::Lower(name)});
+        found = entry != sim::records().resources.end();
+        if (found) source = entry->second;
+      }
+      hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
+                 : D3DXERR_INVALIDDATA;
+    } catch (const std::bad_alloc&) {
+      hr = E_OUTOFMEMORY;
     }
-    hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
-               : D3DXERR_INVALIDDATA;
   }
-  call.result = hr;
-  std::lock_guard<std::mutex> guard(sim::records().lock);
-  sim::records().lastResource = call;
-  ++sim::records().resourceCalls;
+  sim::Remember(sim::records().lastResource, sim::records().resourceCalls, device, module, resource, defines,
+                include, flags, pool, effect, errors, hr);
   return hr;
 }
 

@@ -22,14 +22,14 @@ Effect* AsSimEffect(ID3DXEffect* effect) {
   return dynamic_cast<Effect*>(effect);
 }
 
-Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model, DWORD flags,
-               ID3DXEffectPool* pool)
+Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model,
+               std::unique_ptr<EffectTree> tree, DWORD flags, ID3DXEffectPool* pool)
     : ComObject(ObjectKind::Effect),
       device_(device),
       model_(std::move(model)),
       flags_(flags),
       pool_(pool),
-      tree_(std::make_unique<EffectTree>(*model_)) {
+      tree_(std::move(tree)) {
   activity_.simulated = true;
   if (device_) device_->AddRef();
   if (pool_) pool_->AddRef();
@@ -38,8 +38,9 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> mo
 
 void Effect::OnFinalRelease() {
   // The tree stays with the released shell so that its handles are never
-  // handed out again by another effect.
+  // handed out again by another effect, unless handle reuse is on.
   tree_->ReleaseObjects();
+  if (HandleReuseEnabled()) tree_.reset();
   for (auto& block : blocks_) {
     for (auto& saved : block->values) {
       for (IDirect3DBaseTexture9*& texture : saved.second.textures) SafeRelease(texture);
@@ -110,7 +111,7 @@ HRESULT Effect::GetParameterDesc(D3DXHANDLE handle, D3DXPARAMETER_DESC* desc) {
   desc->Columns = node->columns;
   desc->Elements = node->kind == NodeKind::Element ? 0 : node->elements;
   desc->Annotations = static_cast<UINT>(node->annotations.size());
-  desc->StructMembers = 0;
+  desc->StructMembers = static_cast<UINT>(node->members.size());
   desc->Flags = node->flags;
   desc->Bytes = node->ValueBytes();
   return D3D_OK;
@@ -147,15 +148,19 @@ HRESULT Effect::GetFunctionDesc(D3DXHANDLE handle, D3DXFUNCTION_DESC* desc) {
 // ---------------------------------------------------------------------------
 // Lookups
 // ---------------------------------------------------------------------------
+// Below a parent: a structure's members, or an array's elements.
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index) {
-  // Structure members are not modelled, so only top-level parameters exist.
-  if (parent) return nullptr;
-  return index < tree_->parameters.size() ? tree_->parameters[index]->Handle() : nullptr;
+  if (!parent) return index < tree_->parameters.size() ? tree_->parameters[index]->Handle() : nullptr;
+  Node* node = ValueNode(parent);
+  if (!node) return nullptr;
+  const auto& children = node->members.empty() ? node->elementNodes : node->members;
+  return index < children.size() ? children[index]->Handle() : nullptr;
 }
 
 D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name) {
-  if (parent || !name) return nullptr;
-  return HandleOf(tree_->ParameterByPath(name));
+  if (!name) return nullptr;
+  if (!parent) return HandleOf(tree_->ParameterByPath(name));
+  return HandleOf(EffectTree::MemberByPath(ValueNode(parent), name));
 }
 
 D3DXHANDLE Effect::GetParameterBySemantic(D3DXHANDLE parent, LPCSTR semantic) {

@@ -16,8 +16,10 @@ namespace sim::detail {
 
 class Effect final : public ComObject<ID3DXEffect> {
  public:
-  Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model, DWORD flags,
-         ID3DXEffectPool* pool);
+  // The tree is built by the caller, so that nothing allocates once the
+  // object counts as created.
+  Effect(IDirect3DDevice9* device, std::shared_ptr<const simfx::Effect> model,
+         std::unique_ptr<EffectTree> tree, DWORD flags, ID3DXEffectPool* pool);
 
   const EffectActivity& Activity() const { return activity_; }
 

@@ -192,7 +192,7 @@ HRESULT Effect::DeleteParameterBlock(D3DXHANDLE handle) {
 HRESULT Effect::CloneEffect(LPDIRECT3DDEVICE9 device, LPD3DXEFFECT* clone) {
   if (!device || !clone) return D3DERR_INVALIDCALL;
   if (flags_ & D3DXFX_NOT_CLONEABLE) return E_FAIL;
-  auto* copy = new Effect(device, model_, flags_, pool_);
+  auto* copy = new Effect(device, model_, std::make_unique<EffectTree>(*model_), flags_, pool_);
   copy->tree_->CopyValuesFrom(*tree_);
   for (std::size_t i = 0; i < tree_->techniques.size(); ++i) {
     if (tree_->techniques[i].get() == currentTechnique_)
@@ -214,7 +214,9 @@ EffectActivity GetEffectActivity(ID3DXEffect* effect) {
 HRESULT CreateEffectFromModel(IDirect3DDevice9* device, const simfx::Effect& model, DWORD flags,
                               ID3DXEffect** effect) {
   if (!device || !effect) return D3DERR_INVALIDCALL;
-  *effect = new detail::Effect(device, std::make_shared<const simfx::Effect>(model), flags, nullptr);
+  auto shared = std::make_shared<const simfx::Effect>(model);
+  auto tree = std::make_unique<detail::EffectTree>(*shared);
+  *effect = new detail::Effect(device, std::move(shared), std::move(tree), flags, nullptr);
   return D3D_OK;
 }
 

@@ -5,10 +5,77 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace sim::detail {
 
+namespace {
+
+// Node memory for the handle-reuse mode: one block of equal slots, so that
+// "lowest free address first" gives the next effect the addresses of the
+// last one freed, in the order it allocated them.
+constexpr std::size_t kPoolSlots = 16384;
+
+struct NodePool {
+  std::mutex lock;
+  bool reuse = false;
+  unsigned char* slots = nullptr;  // allocated on first use, never freed
+  bool used[kPoolSlots] = {};
+
+  std::size_t SlotSize() const { return (sizeof(Node) + alignof(Node) - 1) / alignof(Node) * alignof(Node); }
+  bool Owns(const void* node) const {
+    const auto* at = static_cast<const unsigned char*>(node);
+    return slots && at >= slots && at < slots + kPoolSlots * SlotSize();
+  }
+};
+
+NodePool& pool() {
+  static NodePool* instance = new NodePool();
+  return *instance;
+}
+
+}  // namespace
+
+bool HandleReuseEnabled() {
+  std::lock_guard<std::mutex> guard(pool().lock);
+  return pool().reuse;
+}
+
+void* Node::operator new(std::size_t size) {
+  NodePool& p = pool();
+  {
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (p.reuse && size <= p.SlotSize()) {
+      if (!p.slots) p.slots = static_cast<unsigned char*>(::operator new(kPoolSlots* p.SlotSize()));
+      for (std::size_t i = 0; i < kPoolSlots; ++i) {
+        if (p.used[i]) continue;
+        p.used[i] = true;
+        return p.slots + i * p.SlotSize();
+      }
+    }
+  }
+  return ::operator new(size);
+}
+
+void Node::operator delete(void* node) noexcept {
+  NodePool& p = pool();
+  {
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (p.Owns(node)) {
+      p.used[(static_cast<unsigned char*>(node) - p.slots) / p.SlotSize()] = false;
+      return;
+    }
+  }
+  ::operator delete(node);
+}
+
 UINT Node::ValueBytes() const {
+  if (cls == D3DXPC_STRUCT) {
+    UINT total = 0;
+    for (const auto& element : elementNodes) total += element->ValueBytes();
+    for (const auto& member : members) total += member->ValueBytes();
+    return total;
+  }
   if (IsNumeric()) return 4 * Components();
   if (IsString() || IsTexture()) return static_cast<UINT>(sizeof(void*)) * slotCount;
   return 0;
@@ -91,8 +158,14 @@ std::unique_ptr<Node> EffectTree::BuildValue(const simfx::Variable& variable, No
     element->store = node->store;
     element->firstSlot = i;
     element->slotCount = 1;
+    for (const simfx::Variable& member : variable.members)
+      element->members.push_back(BuildValue(member, NodeKind::Parameter));
     Register(element.get());
     node->elementNodes.push_back(std::move(element));
+  }
+  if (variable.elements == 0) {
+    for (const simfx::Variable& member : variable.members)
+      node->members.push_back(BuildValue(member, NodeKind::Parameter));
   }
   if (kind != NodeKind::Annotation) AddAnnotations(*node, variable.annotations);
   Register(node.get());
@@ -110,22 +183,53 @@ Node* EffectTree::FromHandle(D3DXHANDLE handle) const {
   return found != handles_.end() ? found->second : nullptr;
 }
 
-Node* EffectTree::ParameterByPath(const char* path) const {
-  if (!path) return nullptr;
-  const char* bracket = std::strchr(path, '[');
-  const std::string name = bracket ? std::string(path, bracket) : std::string(path);
-  Node* found = nullptr;
-  for (const auto& parameter : parameters) {
-    if (parameter->name == name) {
-      found = parameter.get();
-      break;
+namespace {
+
+// Length of the name that starts `path`, up to '[', '.' or the end.
+std::size_t NameLength(const char* path) {
+  return std::strcspn(path, "[.");
+}
+
+Node* Named(const std::vector<std::unique_ptr<Node>>& nodes, const char* name, std::size_t length) {
+  for (const auto& node : nodes) {
+    if (node->name.size() == length && node->name.compare(0, length, name, length) == 0) return node.get();
+  }
+  return nullptr;
+}
+
+// Follows "[n]" and ".member" steps from `node` to the end of `rest`.
+Node* Follow(Node* node, const char* rest) {
+  while (node && *rest) {
+    if (*rest == '[') {
+      char* end = nullptr;
+      const unsigned long index = std::strtoul(rest + 1, &end, 10);
+      if (end == rest + 1 || *end != ']') return nullptr;
+      node = index < node->elementNodes.size() ? node->elementNodes[index].get() : nullptr;
+      rest = end + 1;
+    } else if (*rest == '.') {
+      const std::size_t length = NameLength(rest + 1);
+      node = Named(node->members, rest + 1, length);
+      rest += 1 + length;
+    } else {
+      return nullptr;
     }
   }
-  if (!found || !bracket) return found;
-  char* end = nullptr;
-  const unsigned long index = std::strtoul(bracket + 1, &end, 10);
-  if (end == bracket + 1 || *end != ']' || end[1] != '\0') return nullptr;
-  return index < found->elementNodes.size() ? found->elementNodes[index].get() : nullptr;
+  return node;
+}
+
+}  // namespace
+
+// Allocates nothing: names are compared in place.
+Node* EffectTree::ParameterByPath(const char* path) const {
+  if (!path) return nullptr;
+  const std::size_t length = NameLength(path);
+  return Follow(Named(parameters, path, length), path + length);
+}
+
+Node* EffectTree::MemberByPath(Node* node, const char* path) {
+  if (!node || !path) return nullptr;
+  const std::size_t length = NameLength(path);
+  return Follow(Named(node->members, path, length), path + length);
 }
 
 Node* EffectTree::ParameterBySemantic(const char* semantic) const {
@@ -178,3 +282,12 @@ void EffectTree::ReleaseObjects() {
 }
 
 }  // namespace sim::detail
+
+namespace sim {
+
+void SetHandleReuse(bool on) {
+  std::lock_guard<std::mutex> guard(detail::pool().lock);
+  detail::pool().reuse = on;
+}
+
+}  // namespace sim

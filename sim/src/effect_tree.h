@@ -4,6 +4,7 @@
 // effects are kept, so a handle is never reused for another node.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,8 +45,14 @@ struct Node {
 
   std::unique_ptr<ValueStore> ownStore;
   std::vector<std::unique_ptr<Node>> elementNodes;
+  std::vector<std::unique_ptr<Node>> members;  // structures (each element of a structure array has its own)
   std::vector<std::unique_ptr<Node>> annotations;
   std::vector<std::unique_ptr<Node>> passes;
+
+  // Nodes come from a pool whose freed addresses are handed out again, lowest
+  // first, while handle reuse is on (see HandleReuseEnabled).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node) noexcept;
 
   D3DXHANDLE Handle() const { return reinterpret_cast<D3DXHANDLE>(this); }
   bool IsValue() const {
@@ -68,6 +75,10 @@ struct Node {
   std::uint8_t* Numbers() { return store->numbers.data() + std::size_t(firstSlot) * ComponentsPerSlot() * 4; }
 };
 
+// Whether a released effect frees its tree so that its handle addresses are
+// used again (sim::SetHandleReuse).
+bool HandleReuseEnabled();
+
 class EffectTree {
  public:
   explicit EffectTree(const simfx::Effect& model);
@@ -77,8 +88,10 @@ class EffectTree {
 
   // The node behind a real handle, or null for any other pointer.
   Node* FromHandle(D3DXHANDLE handle) const;
-  // "name", "array[2]"; null when there is no such parameter.
+  // "name", "array[2]", "light.colour", "lights[1].colour"; null when there is no such parameter.
   Node* ParameterByPath(const char* path) const;
+  // The same path read below `node`, starting with a member name.
+  static Node* MemberByPath(Node* node, const char* path);
   Node* ParameterBySemantic(const char* semantic) const;
   Node* TechniqueByName(const char* name) const;
   Node* FunctionByName(const char* name) const;

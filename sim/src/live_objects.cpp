@@ -43,7 +43,11 @@ void NoteOverRelease() {
 
 void KeepShell(Shell* shell) {
   std::lock_guard<std::mutex> guard(counters().lock);
-  counters().shells->push_back(shell);
+  try {
+    counters().shells->push_back(shell);
+  } catch (...) {
+    // Out of memory: the shell is simply not listed; it is never freed either way.
+  }
 }
 
 }  // namespace detail

@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-#define VANTORIX_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+// C99 formats (%zu and the like) on every target: MinGW builds format through its ANSI stdio.
+#define VANTORIX_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 
 // The open log file, or null. Opened by LoadConfig, closed at detach.
 extern std::FILE* logStream;

@@ -38,21 +38,18 @@ void LogRecords(const char* kind, const std::vector<CustomTexture>& list) {
   }
 }
 
-void Load2D(IDirect3DDevice9* device, CustomTexture& record) {
-  IDirect3DTexture9* texture = nullptr;
-  const HRESULT hr = D3DXCreateTextureFromFileA(device, record.path.c_str(), &texture);
-  if (FAILED(hr)) {
-    LogError("Failed to load 2D texture: %s (HRESULT: %X)", record.path.c_str(), static_cast<unsigned>(hr));
-    return;
-  }
-  record.texture = texture;
-}
+template <typename Texture>
+using TextureLoader = HRESULT(WINAPI*)(LPDIRECT3DDEVICE9 device, LPCSTR path, Texture** texture);
 
-void LoadVolume(IDirect3DDevice9* device, CustomTexture& record) {
-  IDirect3DVolumeTexture9* texture = nullptr;
-  const HRESULT hr = D3DXCreateVolumeTextureFromFileA(device, record.path.c_str(), &texture);
+// A file D3DX cannot load keeps its record, with no texture, and is never bound.
+template <typename Texture>
+void LoadTexture(TextureLoader<Texture> load, const char* kind, IDirect3DDevice9* device,
+                 CustomTexture& record) {
+  Texture* texture = nullptr;
+  const HRESULT hr = load(device, record.path.c_str(), &texture);
   if (FAILED(hr)) {
-    LogError("Failed to load 3D texture: %s (HRESULT: %X)", record.path.c_str(), static_cast<unsigned>(hr));
+    LogError("Failed to load %s texture: %s (HRESULT: %X)", kind, record.path.c_str(),
+             static_cast<unsigned>(hr));
     return;
   }
   record.texture = texture;
@@ -98,8 +95,10 @@ void InitializeCustomTextures(IDirect3DDevice9* device) {
   LogInfo("Found %zu 2D textures and %zu 3D/Volume textures.", textures2D.size(), textures3D.size());
   LogRecords("2D", textures2D);
   LogRecords("3D", textures3D);
-  for (CustomTexture& record : textures2D) Load2D(device, record);
-  for (CustomTexture& record : textures3D) LoadVolume(device, record);
+  for (CustomTexture& record : textures2D)
+    LoadTexture<IDirect3DTexture9>(&D3DXCreateTextureFromFileA, "2D", device, record);
+  for (CustomTexture& record : textures3D)
+    LoadTexture<IDirect3DVolumeTexture9>(&D3DXCreateVolumeTextureFromFileA, "3D", device, record);
   LogInfo("Custom texture loading complete.");
   customTexturesInitialized = true;
   InstallDeviceHooks(device);

@@ -2,6 +2,8 @@
 // effect, or hand out handles whose names the proxy remembers.
 #include "effect/effect_proxy.h"
 
+#include "effect/without_throwing.h"
+
 EffectProxy::EffectProxy(ID3DXEffect* effect, const std::string& name)
     : innerEffect(effect), refCount(1), shaderName(name) {}
 
@@ -12,6 +14,7 @@ EffectProxy::~EffectProxy() {
 // Every interface identifier yields the proxy itself, so the game can never
 // reach the inner effect around it.
 HRESULT STDMETHODCALLTYPE EffectProxy::QueryInterface(REFIID, void** ppvObj) {
+  if (!ppvObj) return E_POINTER;
   *ppvObj = static_cast<ID3DXEffect*>(this);
   static_cast<ID3DXEffect*>(this)->AddRef();
   return S_OK;
@@ -126,22 +129,31 @@ HRESULT STDMETHODCALLTYPE EffectProxy::CloneEffect(LPDIRECT3DDEVICE9 pDevice, LP
   return innerEffect->CloneEffect(pDevice, ppEffect);
 }
 
-// Parameter handles handed out are remembered by name.
+// Parameter handles handed out are remembered by name; a parent handle is
+// resolved on the current inner effect like any other handle the game passes.
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameter(D3DXHANDLE hParameter, UINT Index) {
-  return RememberParameterName(innerEffect->GetParameter(hParameter, Index));
+  D3DXHANDLE found = innerEffect->GetParameter(ResolveParameterHandle(hParameter), Index);
+  if (!hParameter) return RememberParameterName(found);
+  // A parameter's children by index are structure members or array elements.
+  RememberChildParameter(found, hParameter, nullptr, -1);
+  return RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
-  return RememberParameterName(innerEffect->GetParameterByName(hParameter, pName));
+  D3DXHANDLE found = innerEffect->GetParameterByName(ResolveParameterHandle(hParameter), pName);
+  if (!pName) return found;
+  return RememberChildParameter(found, hParameter, pName, -1);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterBySemantic(D3DXHANDLE hParameter, LPCSTR pSemantic) {
-  return RememberParameterName(innerEffect->GetParameterBySemantic(hParameter, pSemantic));
+  D3DXHANDLE found = innerEffect->GetParameterBySemantic(ResolveParameterHandle(hParameter), pSemantic);
+  return RememberChildParameter(found, hParameter, nullptr, -1);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterElement(D3DXHANDLE hParameter, UINT Index) {
-  return RememberParameterName(innerEffect->GetParameterElement(hParameter, Index));
+  D3DXHANDLE found = innerEffect->GetParameterElement(ResolveParameterHandle(hParameter), Index);
+  return RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index));
 }
 
 // Technique handles handed out are remembered by name; those passed in are
@@ -179,12 +191,14 @@ HRESULT STDMETHODCALLTYPE EffectProxy::FindNextValidTechnique(D3DXHANDLE hTechni
   return innerEffect->FindNextValidTechnique(ResolveTechniqueHandle(hTechnique), pTechnique);
 }
 
-// Remembering the handle first gives a never-seen handle its name, so the
-// selection is known by name from this very call on.
+// A handle never seen before is remembered first, so the selection is known
+// by name from this very call on.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTechnique(D3DXHANDLE hTechnique) {
-  RememberTechniqueName(hTechnique);
+  if (hTechnique && !techniqueNames.count(hTechnique)) RememberTechniqueName(hTechnique);
   auto known = techniqueNames.find(hTechnique);
-  if (known != techniqueNames.end()) currentTechniqueName = known->second;
+  if (known != techniqueNames.end() &&
+      !WithoutThrowing("selecting a technique", shaderName, [&] { currentTechniqueName = known->second; }))
+    return E_OUTOFMEMORY;
   return innerEffect->SetTechnique(ResolveTechniqueHandle(hTechnique));
 }
 

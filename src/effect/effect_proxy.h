@@ -136,14 +136,29 @@ class EffectProxy : public ID3DXEffect {
   // Releases the inner effect once.
   virtual ~EffectProxy();
 
-  // Handle and value bookkeeping.
+  // Handle and value bookkeeping. Handles handed out by the current inner
+  // effect are remembered under a name that finds them again on any effect
+  // compiled from the same file: "Weights", "Weights[2]", "Light.Colour".
   D3DXHANDLE RememberParameterName(D3DXHANDLE handle);
   D3DXHANDLE RememberTechniqueName(D3DXHANDLE handle);
-  void RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
+  // A handle reached from `parent`: as an element of the parent array when
+  // `index` is given, else as a member named `member` (or, with no member
+  // name, the member's own name from its description).
+  D3DXHANDLE RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member, int index);
+  // Records the bytes under the handle's remembered name. False only when
+  // memory ran out (after an ERROR line); nothing was changed then.
+  bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
   D3DXHANDLE ResolveParameterHandle(D3DXHANDLE handle);
   D3DXHANDLE ResolveTechniqueHandle(D3DXHANDLE handle);
+
+  // Installs a freshly compiled effect (taking over the caller's reference):
+  // rebuilds the tunable parameters from it, selects the current technique
+  // on it by name, writes every recorded value into it, then releases the
+  // previous effect. The only place that changes innerEffect after
+  // construction.
+  void SwapInnerEffect(ID3DXEffect* newEffect);
 
   // The tunable-parameter model (params/annotation_model.cpp), its saved
   // settings (params/settings_file.cpp) and its panel (params/parameter_panel.cpp).

@@ -1,34 +1,84 @@
 // The names behind the handles the proxy has seen, the bytes of the values
 // set through it, and the lookup of remembered handles by name on whichever
 // effect is inside the proxy now.
-#include "effect/effect_proxy.h"
+#include <string>
 
+#include "effect/effect_proxy.h"
+#include "effect/without_throwing.h"
+
+// A name is kept for an address only while it finds that very address on the
+// current effect. A released effect's handle addresses may be handed out
+// again by the next compile for another parameter; the newest meaning wins.
 D3DXHANDLE EffectProxy::RememberParameterName(D3DXHANDLE handle) {
+  return RememberChildParameter(handle, nullptr, nullptr, -1);
+}
+
+D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member,
+                                               int index) {
   if (!handle || !innerEffect) return handle;
-  if (parameterNames.count(handle)) return handle;
+  auto known = parameterNames.find(handle);
+  if (known != parameterNames.end() &&
+      innerEffect->GetParameterByName(nullptr, known->second.c_str()) == handle)
+    return handle;
+  const char* parentName = nullptr;
+  if (parent) {
+    auto parentEntry = parameterNames.find(parent);
+    if (parentEntry == parameterNames.end()) return handle;  // no name to build on
+    parentName = parentEntry->second.c_str();
+  }
   D3DXPARAMETER_DESC desc{};
-  if (SUCCEEDED(innerEffect->GetParameterDesc(handle, &desc)) && desc.Name)
-    parameterNames[handle] = desc.Name;
+  if (index < 0 && !member) {
+    if (FAILED(innerEffect->GetParameterDesc(handle, &desc)) || !desc.Name) return handle;
+    member = desc.Name;
+  }
+  WithoutThrowing("remembering a parameter", shaderName, [&] {
+    std::string name;
+    if (parentName) name = parentName;
+    if (index >= 0) {
+      name += "[" + std::to_string(index) + "]";
+    } else {
+      if (parentName) name += ".";
+      name += member;
+    }
+    if (innerEffect->GetParameterByName(nullptr, name.c_str()) == handle) parameterNames[handle] = name;
+  });
   return handle;
 }
 
 D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
   if (!handle || !innerEffect) return handle;
-  if (techniqueNames.count(handle)) return handle;
+  auto known = techniqueNames.find(handle);
+  if (known != techniqueNames.end() && innerEffect->GetTechniqueByName(known->second.c_str()) == handle)
+    return handle;
   D3DXTECHNIQUE_DESC desc{};
-  if (SUCCEEDED(innerEffect->GetTechniqueDesc(handle, &desc)) && desc.Name)
-    techniqueNames[handle] = desc.Name;
+  if (FAILED(innerEffect->GetTechniqueDesc(handle, &desc)) || !desc.Name) return handle;
+  WithoutThrowing("remembering a technique", shaderName, [&] { techniqueNames[handle] = desc.Name; });
   return handle;
 }
 
 // Only handles the proxy knows by name are recorded: values keyed by name
-// survive the handle changes of a hot reload.
-void EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
-  if (!handle || !data || size == 0) return;
+// survive the handle changes of a hot reload. A value for a whole array or
+// structure replaces what was recorded for its elements and members, so that
+// writing the records back in name order (the whole before its parts)
+// reproduces the latest state.
+bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
+  if (!handle || !data || size == 0) return true;
   auto known = parameterNames.find(handle);
-  if (known == parameterNames.end()) return;
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  recordedValues[known->second].assign(bytes, bytes + size);
+  if (known == parameterNames.end()) return true;
+  return WithoutThrowing("recording a value", shaderName, [&] {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::vector<std::uint8_t> copy(bytes, bytes + size);
+    const std::string& name = known->second;
+    std::string member = name + ".";
+    std::string element = name + "[";
+    recordedValues[name].swap(copy);
+    for (const std::string* prefix : {&member, &element}) {
+      auto first = recordedValues.lower_bound(*prefix);
+      auto last = first;
+      while (last != recordedValues.end() && last->first.compare(0, prefix->size(), *prefix) == 0) ++last;
+      recordedValues.erase(first, last);
+    }
+  });
 }
 
 D3DXHANDLE EffectProxy::ResolveParameterHandle(D3DXHANDLE handle) {
@@ -43,4 +93,20 @@ D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
   auto known = techniqueNames.find(handle);
   if (known == techniqueNames.end()) return handle;
   return innerEffect->GetTechniqueByName(known->second.c_str());
+}
+
+void EffectProxy::SwapInnerEffect(ID3DXEffect* newEffect) {
+  ID3DXEffect* oldEffect = innerEffect;
+  innerEffect = newEffect;
+  if (newEffect) {
+    WithoutThrowing("installing a reloaded effect", shaderName, [&] {
+      ParseParameterAnnotations(newEffect);
+      if (!currentTechniqueName.empty()) {
+        D3DXHANDLE technique = newEffect->GetTechniqueByName(currentTechniqueName.c_str());
+        if (technique) newEffect->SetTechnique(technique);
+      }
+      RestoreRecordedValues(newEffect);
+    });
+  }
+  if (oldEffect) oldEffect->Release();
 }

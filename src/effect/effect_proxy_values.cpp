@@ -13,79 +13,91 @@ constexpr std::uint32_t kMatrixBytes = sizeof(D3DXMATRIX);
 static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
 }  // namespace
 
+// D3DX takes D3DX_DEFAULT as the byte count for "the parameter's own size,
+// unchecked", so the caller's count only bounds what can be read: the bytes
+// recorded are at most what the parameter holds on the current effect.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
-  RecordParameterValue(hParameter, pData, Bytes);
-  return innerEffect->SetValue(ResolveParameterHandle(hParameter), pData, Bytes);
+  D3DXHANDLE resolved = ResolveParameterHandle(hParameter);
+  UINT recorded = Bytes;
+  D3DXPARAMETER_DESC desc{};
+  if (resolved && SUCCEEDED(innerEffect->GetParameterDesc(resolved, &desc))) {
+    if (desc.Bytes < recorded) recorded = desc.Bytes;
+  } else if (Bytes == D3DX_DEFAULT) {
+    recorded = 0;  // no size known: nothing can be copied safely
+  }
+  if (!RecordParameterValue(hParameter, pData, recorded)) return E_OUTOFMEMORY;
+  return innerEffect->SetValue(resolved, pData, Bytes);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
-  RecordParameterValue(hParameter, &b, kScalarBytes);
+  if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
-  RecordParameterValue(hParameter, pb, kScalarBytes * Count);
+  if (!RecordParameterValue(hParameter, pb, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
-  RecordParameterValue(hParameter, &n, kScalarBytes);
+  if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
-  RecordParameterValue(hParameter, pn, kScalarBytes * Count);
+  if (!RecordParameterValue(hParameter, pn, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetIntArray(ResolveParameterHandle(hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
-  RecordParameterValue(hParameter, &f, kScalarBytes);
+  if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
-  RecordParameterValue(hParameter, pf, kScalarBytes * Count);
+  if (!RecordParameterValue(hParameter, pf, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
-  RecordParameterValue(hParameter, pVector, kVectorBytes);
+  if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
                                                       UINT Count) {
-  RecordParameterValue(hParameter, pVector, kVectorBytes * Count);
+  if (!RecordParameterValue(hParameter, pVector, kVectorBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  RecordParameterValue(hParameter, pMatrix, kMatrixBytes);
+  if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
                                                       UINT Count) {
-  RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count);
+  if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // Transposed matrices are recorded as passed, not transposed.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  RecordParameterValue(hParameter, pMatrix, kMatrixBytes);
+  if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposeArray(D3DXHANDLE hParameter,
                                                                const D3DXMATRIX* pMatrix, UINT Count) {
-  RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count);
+  if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // The terminating NUL is part of the recorded bytes.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR pString) {
-  if (pString)
-    RecordParameterValue(hParameter, pString, static_cast<std::uint32_t>(std::strlen(pString) + 1));
+  if (pString &&
+      !RecordParameterValue(hParameter, pString, static_cast<std::uint32_t>(std::strlen(pString) + 1)))
+    return E_OUTOFMEMORY;
   return innerEffect->SetString(ResolveParameterHandle(hParameter), pString);
 }
 

@@ -59,10 +59,9 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
     LogWarn("Shader warnings:\n%s", static_cast<const char*>(messages->GetBufferPointer()));
     messages->Release();
   }
-  if (effect != nullptr) ApplyEngineUniforms(effect);
-
   EffectProxy* proxy = nullptr;
   try {
+    if (effect != nullptr) ApplyEngineUniforms(effect);
     proxy = new EffectProxy(effect, name);
     if (effect != nullptr) {
       proxy->ParseParameterAnnotations(effect);
@@ -79,18 +78,39 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
     return false;
   }
 
-  if (ppEffect != nullptr) *ppEffect = proxy;
-
+  bool listed = false;
   EnterCriticalSection(&liveShadersLock);
   try {
     liveShaders.push_back(LoadedShader{proxy, name});
     proxy->AddRef();
+    listed = true;
   } catch (...) {
-    LogError("Out of memory while listing shader: %s", name);
   }
   LeaveCriticalSection(&liveShadersLock);
-  if (ppEffect == nullptr) proxy->Release();
+  if (!listed) {
+    // A proxy that cannot be listed could never be reloaded: use the host's resource.
+    LogError("Out of memory while listing shader: %s", name);
+    proxy->Release();
+    return false;
+  }
+  if (ppEffect != nullptr) {
+    *ppEffect = proxy;
+  } else {
+    proxy->Release();
+  }
   return true;
+}
+
+// Everything that can throw (paths, the proxy's bookkeeping) stays inside:
+// the host expects an HRESULT in every case.
+bool TryCreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO* defines, DWORD flags,
+                       LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* ppEffect) noexcept {
+  try {
+    return CreateFromFile(device, name, defines, flags, pool, ppEffect);
+  } catch (...) {
+    LogError("Out of memory while loading shader: %s", name);
+    return false;
+  }
 }
 
 }  // namespace
@@ -116,7 +136,7 @@ HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODU
   if (!numbered && FitsNameBuffer(pSrcResource)) {
     char name[kNameBufferSize];
     std::strcpy(name, pSrcResource);
-    fromFile = CreateFromFile(pDevice, name, pDefines, Flags, pPool, ppEffect);
+    fromFile = TryCreateFromFile(pDevice, name, pDefines, Flags, pPool, ppEffect);
   } else {
     LogInfo("Falling back to original resource shader for: %s", shown);
   }

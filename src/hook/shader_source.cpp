@@ -20,10 +20,16 @@ bool FormatPath(char (&buffer)[MAX_PATH], const char* format, const char* name) 
 
 }  // namespace
 
+// Running out of memory while testing the candidates counts as "no file":
+// the caller then uses the host's resource.
 std::string ResolveShaderPath(const char* shaderName) {
-  char path[MAX_PATH];
-  if (FormatPath(path, "FX\\%s.fx", shaderName) && PathExists(path)) return path;
-  if (FormatPath(path, "Shaders\\IDI_%s_FX", shaderName) && PathExists(path)) return path;
+  try {
+    char path[MAX_PATH];
+    if (FormatPath(path, "FX\\%s.fx", shaderName) && PathExists(path)) return path;
+    if (FormatPath(path, "Shaders\\IDI_%s_FX", shaderName) && PathExists(path)) return path;
+  } catch (const std::exception&) {
+    LogError("Out of memory while looking for the effect file of: %s", shaderName);
+  }
   return std::string();
 }
 

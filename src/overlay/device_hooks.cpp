@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "effect/engine_uniforms.h"
 #include "overlay/end_key.h"
+#include "overlay/hot_reload.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 
@@ -29,9 +30,10 @@ bool CreateAndEnable(void* target, Function detour, Function* trampoline) {
   return true;
 }
 
-void ServeReloadRequest(IDirect3DDevice9*) {
+void ServeReloadRequest(IDirect3DDevice9* device) {
   if (!overlayState.reloadRequested) return;
   overlayState.reloadRequested = false;
+  ReloadAllShaders(device);
 }
 
 }  // namespace

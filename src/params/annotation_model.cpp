@@ -32,7 +32,7 @@ void ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DES
     effect->GetFloat(h, &param.floatValue);
     if (widget != nullptr && std::strcmp(widget, "Combo") == 0) {
       param.kind = WidgetKind::Combo;
-      param.intValue = static_cast<std::int32_t>(param.floatValue);
+      param.intValue = ComboIndex(param.floatValue);
       if (LPCSTR items = AnnotationString(effect, h, "UIEnum")) param.comboItems = ComboItems(items);
       return;
     }
@@ -77,7 +77,7 @@ void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
     case WidgetKind::Combo:
       if (bytes.size() < 4) return;
       std::memcpy(&param.floatValue, bytes.data(), 4);
-      if (param.kind == WidgetKind::Combo) param.intValue = static_cast<std::int32_t>(param.floatValue);
+      if (param.kind == WidgetKind::Combo) param.intValue = ComboIndex(param.floatValue);
       return;
     case WidgetKind::Checkbox: {
       if (bytes.size() < 4) return;

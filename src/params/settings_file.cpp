@@ -1,5 +1,6 @@
 // The player's tuned values in ".\vantorix_settings.ini": one section per
 // shader, one key per tunable parameter.
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -41,9 +42,11 @@ void ApplyText(EffectProxy& proxy, ShaderParam& param, const char* text) {
   switch (param.kind) {
     case WidgetKind::Slider:
     case WidgetKind::Combo: {
-      float value = static_cast<float>(std::atof(text));
+      // Held to the float range: a double beyond it has no float value.
+      double parsed = std::atof(text);
+      float value = parsed > FLT_MAX ? FLT_MAX : parsed < -FLT_MAX ? -FLT_MAX : static_cast<float>(parsed);
       param.floatValue = value;
-      if (param.kind == WidgetKind::Combo) param.intValue = static_cast<std::int32_t>(value);
+      if (param.kind == WidgetKind::Combo) param.intValue = ComboIndex(value);
       proxy.SetFloat(param.handle, value);
       return;
     }

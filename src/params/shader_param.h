@@ -2,6 +2,7 @@
 // widget that edits it.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +11,15 @@
 
 // Any value other than Slider, Color, Checkbox and Combo is handled as None.
 enum class WidgetKind : std::int32_t { Slider = 0, Color = 1, Checkbox = 2, None = 3, Combo = 4 };
+
+// The combo index a float selects: truncated toward zero, held to the 32-bit
+// range (values from files and effects can be anything), NaN as 0.
+inline std::int32_t ComboIndex(float value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  if (value <= -2147483648.0f) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
 
 struct ShaderParam {
   std::string name;

@@ -140,11 +140,7 @@ TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
   ID3DXEffect* fresh = nullptr;
   ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Post.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
             S_OK);
-  ID3DXEffect* old = proxy->innerEffect;
-  proxy->innerEffect = fresh;
-  proxy->ParseParameterAnnotations(fresh);
-  proxy->RestoreRecordedValues(fresh);
-  old->Release();
+  proxy->SwapInnerEffect(fresh);
 
   EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.8f);
   EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.8f);

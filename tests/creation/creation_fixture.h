@@ -35,8 +35,9 @@ class CreationFixture : public HostFixture {
 
   // The game's effect creation, through its call instruction at 0x70AAA8.
   HRESULT HostCreates(const char* name, ID3DXEffect** effect, ID3DXBuffer** errors = nullptr,
-                      ID3DXInclude* include = nullptr, DWORD flags = 0) {
-    return sim::HostCreateEffectFromResource(device, module, name, nullptr, include, flags, nullptr, effect,
+                      ID3DXInclude* include = nullptr, DWORD flags = 0, const D3DXMACRO* defines = nullptr,
+                      ID3DXEffectPool* pool = nullptr) {
+    return sim::HostCreateEffectFromResource(device, module, name, defines, include, flags, pool, effect,
                                              errors);
   }
 

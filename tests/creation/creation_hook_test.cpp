@@ -1,6 +1,7 @@
 // The game creates its effects; loose files replace them, the rest falls
 // back to the game's own resources.
 #include "creation_fixture.h"
+#include "hook/shader_source.h"
 
 namespace {
 
@@ -14,10 +15,14 @@ TEST_F(CreationHookTest, FileReplacesTheResourceWithAListedProxy) {
   WriteFile("FX\\MAIN.fx", kMain);
   sim::RegisterResource(module, "MAIN", "float Builtin = 1;");
   AttachWithLevel(1);
+  ID3DXEffectPool* pool = nullptr;
+  ASSERT_EQ(D3DXCreateEffectPool(&pool), D3D_OK);
+  const D3DXMACRO defines[] = {{"QUALITY", "2"}, {nullptr, nullptr}};
+  auto* hostInclude = reinterpret_cast<ID3DXInclude*>(0x5678);
   ID3DXEffect* effect = nullptr;
   auto* untouched = reinterpret_cast<ID3DXBuffer*>(0x1234);
   ID3DXBuffer* errors = untouched;
-  EXPECT_EQ(HostCreates("MAIN", &effect, &errors), S_OK);
+  EXPECT_EQ(HostCreates("MAIN", &effect, &errors, hostInclude, 0x800, defines, pool), S_OK);
   EXPECT_EQ(errors, untouched);
   ASSERT_NE(effect, nullptr);
   EXPECT_FALSE(sim::GetEffectActivity(effect).simulated);  // a proxy, not the D3DX effect
@@ -28,9 +33,22 @@ TEST_F(CreationHookTest, FileReplacesTheResourceWithAListedProxy) {
   EXPECT_EQ(liveShaders[0].name, "MAIN");
   EXPECT_EQ(liveShaders[0].proxy, effect);
   EXPECT_EQ(liveShaders[0].proxy->refCount, 2u);
-  EXPECT_EQ(sim::LastEffectFileCall().source, "FX\\MAIN.fx");
+  // The file is compiled with the game's defines, flags and pool, and our include handler.
+  auto call = sim::LastEffectFileCall();
+  EXPECT_EQ(call.device, device);
+  EXPECT_EQ(call.source, "FX\\MAIN.fx");
+  EXPECT_TRUE(call.definesGiven);
+  EXPECT_EQ(call.defines, (std::vector<std::pair<std::string, std::string>>{{"QUALITY", "2"}}));
+  EXPECT_EQ(call.include, static_cast<ID3DXInclude*>(&includeHandler));
+  EXPECT_EQ(call.flags, 0x800u);
+  EXPECT_EQ(call.pool, pool);
+  EXPECT_TRUE(call.effectPlaceGiven);
+  EXPECT_NE(call.effectPlace, &effect);
+  EXPECT_TRUE(call.errorsPlaceGiven);
+  EXPECT_NE(call.errorsPlace, &errors);
   effect->Release();
   Detach();
+  pool->Release();
   auto lines = LogLines();
   const std::vector<std::string> expected = {
       "[INFO] Setting hooks...",
@@ -63,42 +81,45 @@ TEST_F(CreationHookTest, SameNameTwiceGivesTwoRecords) {
   EXPECT_EQ(sim::OverReleases(), 0);
 }
 
-TEST_F(CreationHookTest, NoFileFallsBackWithTheHostsOwnArguments) {
+// Every argument of the game's call reaches D3DX unchanged, whether there is
+// no file or the file does not compile.
+TEST_F(CreationHookTest, FallbacksPassTheHostsOwnArguments) {
   sim::RegisterResource(module, "Sky", "float Haze = 0.25;");
-  AttachWithLevel(1);
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* errors = nullptr;
-  auto* hostInclude = reinterpret_cast<ID3DXInclude*>(0x5678);
-  EXPECT_EQ(HostCreates("Sky", &effect, &errors, hostInclude, 0x800), S_OK);
-  ASSERT_NE(effect, nullptr);
-  EXPECT_TRUE(sim::GetEffectActivity(effect).simulated);
-  auto call = sim::LastResourceCall();
-  EXPECT_EQ(call.module, module);
-  EXPECT_EQ(call.include, hostInclude);
-  EXPECT_EQ(call.flags, 0x800u);
-  EXPECT_EQ(call.source, "Sky");
-  EXPECT_TRUE(liveShaders.empty());
-  effect->Release();
-  Detach();
-  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Falling back to original resource shader for: Sky"));
-}
-
-TEST_F(CreationHookTest, SyntaxErrorIsLoggedAndTheResourceIsUsed) {
-  WriteFile("FX\\Broken.fx", "float A = 1;\nfloat B = ;\n");
   sim::RegisterResource(module, "Broken", "float Builtin = 1;");
+  WriteFile("FX\\Broken.fx", "float A = 1;\nfloat B = ;\n");
   AttachWithLevel(2);
-  ID3DXEffect* effect = nullptr;
-  EXPECT_EQ(HostCreates("Broken", &effect), S_OK);
-  ASSERT_NE(effect, nullptr);
-  EXPECT_NE(effect->GetParameterByName(nullptr, "Builtin"), nullptr);
-  effect->Release();
+  ID3DXEffectPool* pool = nullptr;
+  ASSERT_EQ(D3DXCreateEffectPool(&pool), D3D_OK);
+  const D3DXMACRO defines[] = {{"FOG", nullptr}, {"LEVEL", "3"}, {nullptr, nullptr}};
+  auto* hostInclude = reinterpret_cast<ID3DXInclude*>(0x5678);
+  for (const char* name : {"Sky", "Broken"}) {
+    SCOPED_TRACE(name);
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(HostCreates(name, &effect, &errors, hostInclude, 0x800, defines, pool), S_OK);
+    ASSERT_NE(effect, nullptr);
+    EXPECT_TRUE(sim::GetEffectActivity(effect).simulated);
+    auto call = sim::LastResourceCall();
+    EXPECT_EQ(call.device, device);
+    EXPECT_EQ(call.module, module);
+    EXPECT_EQ(call.source, name);
+    EXPECT_EQ(call.defines, (std::vector<std::pair<std::string, std::string>>{{"FOG", ""}, {"LEVEL", "3"}}));
+    EXPECT_EQ(call.include, hostInclude);
+    EXPECT_EQ(call.flags, 0x800u);
+    EXPECT_EQ(call.pool, pool);
+    EXPECT_EQ(call.effectPlace, &effect);
+    EXPECT_EQ(call.errorsPlace, &errors);
+    EXPECT_TRUE(liveShaders.empty());
+    effect->Release();
+  }
   Detach();
+  pool->Release();
+  auto lines = LogLines();
+  EXPECT_TRUE(HasLine(lines, "[INFO] Falling back to original resource shader for: Sky"));
+  EXPECT_FALSE(HasLine(lines, "[INFO] Falling back to original resource shader for: Broken"));
   std::string log = ReadFile("Tessaly.log");
   EXPECT_NE(log.find("[ERROR] Shader FAILED to load from file: FX\\Broken.fx\n"), std::string::npos);
   EXPECT_NE(log.find("[ERROR] Shader compile errors:\nFX\\Broken.fx(2,"), std::string::npos) << log;
-  EXPECT_EQ(log.find("Falling back"), std::string::npos);
-  EXPECT_TRUE(liveShaders.empty());
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
 }
 
 TEST_F(CreationHookTest, AtTheDefaultLevelAFailedCompileShowsNoResultLine) {

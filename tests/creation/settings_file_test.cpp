@@ -1,4 +1,6 @@
 // Tuned values saved to and loaded from ".\vantorix_settings.ini".
+#include <cfloat>
+#include <cstdint>
 #include <cstring>
 
 #include "creation_fixture.h"
@@ -78,6 +80,29 @@ TEST_F(SettingsFileTest, LoadsSavedValuesThroughTheProxy) {
   proxy->Release();
   Detach();
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] Loaded settings for Bloom"));
+}
+
+// Combo indices out of the 32-bit range, from the file or the effect's own default.
+TEST_F(SettingsFileTest, HugeAndNanComboValuesGiveClampedIndices) {
+  WriteFile("FX\\Combo.fx", R"(
+float Big < string UIName = "Big"; string UIWidget = "Combo"; > = 0;
+float Small < string UIName = "Small"; string UIWidget = "Combo"; > = 0;
+float Nan < string UIName = "Nan"; string UIWidget = "Combo"; > = 0;
+float Huge < string UIName = "Huge"; string UIWidget = "Combo"; > = 1e40;
+float DefaultBig < string UIName = "DefaultBig"; string UIWidget = "Combo"; > = 1e30;
+float DefaultSmall < string UIName = "DefaultSmall"; string UIWidget = "Combo"; > = -1e30;
+)");
+  WriteFile("vantorix_settings.ini", "[Combo]\r\nBig=1e30\r\nSmall=-1e30\r\nNan=nan\r\nHuge=1e300\r\n");
+  AttachWithLevel(1);
+  EffectProxy* proxy = CreateProxy("Combo");
+  EXPECT_EQ(Param(proxy, "Big")->intValue, INT32_MAX);
+  EXPECT_EQ(Param(proxy, "Small")->intValue, INT32_MIN);
+  EXPECT_EQ(Param(proxy, "Nan")->intValue, 0);
+  EXPECT_EQ(Param(proxy, "Huge")->intValue, INT32_MAX);
+  EXPECT_EQ(Param(proxy, "Huge")->floatValue, FLT_MAX);
+  EXPECT_EQ(Param(proxy, "DefaultBig")->intValue, INT32_MAX);
+  EXPECT_EQ(Param(proxy, "DefaultSmall")->intValue, INT32_MIN);
+  proxy->Release();
 }
 
 TEST_F(SettingsFileTest, UnparsableTextsLoadAsTheRuntimeReadsThem) {

@@ -214,12 +214,4 @@ TEST_F(EffectCreationTest, ABrokenResourceReportsItsErrorsLikeAFile) {
   errors->Release();
 }
 
-TEST_F(EffectCreationTest, BuffersHoldTheRequestedBytes) {
-  ID3DXBuffer* buffer = nullptr;
-  ASSERT_EQ(D3DXCreateBuffer(12, &buffer), D3D_OK);
-  EXPECT_EQ(buffer->GetBufferSize(), 12u);
-  std::memset(buffer->GetBufferPointer(), 0xAB, 12);
-  EXPECT_EQ(buffer->Release(), 0u);
-}
-
 }  // namespace

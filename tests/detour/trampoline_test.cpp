@@ -145,24 +145,27 @@ TEST(Trampoline32, CopiesAShortFunctionFollowedByFiller) {
   EXPECT_EQ(t.error, TrampolineError::None);
 }
 
-TEST(Trampoline32, RefusesWhatCannotMove) {
+TEST(Trampoline32, RefusesWhatCannotMoveAndSaysWhere) {
   struct Refused {
     const char* what;
     std::vector<uint8_t> bytes;
+    size_t blockingOffset;  // the instruction that made the copy impossible
   };
   const Refused cases[] = {
-      {"shorter than the jump, another function follows", {0x31, 0xC0, 0xC3, 0x55, 0x8B, 0xEC}},
-      {"loop leaving the copied bytes", {0xE2, 0xF0, 0x55, 0x8B, 0xEC}},
-      {"jecxz leaving the copied bytes", {0xE3, 0x40, 0x55, 0x8B, 0xEC}},
-      {"jump back into the overwritten bytes", {0x31, 0xC0, 0x40, 0x75, 0xFD}},
-      {"jump into the middle of a copied instruction", {0x74, 0x01, 0x8B, 0xEC, 0x90}},
-      {"call to the next instruction (reads its own address)", {0xE8, 0x00, 0x00, 0x00, 0x00, 0x5B}},
-      {"jump with a 16-bit displacement", {0x66, 0xE9, 0x10, 0x00, 0x90}},
-      {"undecodable bytes", {0x0F, 0x04, 0x90, 0x90, 0x90}},
+      {"shorter than the jump, another function follows", {0x31, 0xC0, 0xC3, 0x55, 0x8B, 0xEC}, 3},
+      {"loop leaving the copied bytes", {0xE2, 0xF0, 0x55, 0x8B, 0xEC}, 0},
+      {"jecxz leaving the copied bytes", {0x55, 0xE3, 0x40, 0x8B, 0xEC}, 1},
+      {"jump back into the overwritten bytes", {0x31, 0xC0, 0x40, 0x75, 0xFD}, 3},
+      {"jump into the middle of a copied instruction", {0x74, 0x01, 0x8B, 0xEC, 0x90}, 0},
+      {"call to the next instruction (reads its own address)", {0xE8, 0x00, 0x00, 0x00, 0x00, 0x5B}, 0},
+      {"jump with a 16-bit displacement", {0x55, 0x66, 0xE9, 0x10, 0x00}, 1},
+      {"undecodable bytes", {0x0F, 0x04, 0x90, 0x90, 0x90}, 0},
+      {"undecodable bytes after a push", {0x55, 0x8B, 0xEC, 0x0F, 0x04}, 3},
   };
   for (const Refused& c : cases) {
     const Built t = build(c.bytes, kCode32, kTrampoline32, CpuMode::X86);
     EXPECT_EQ(t.error, TrampolineError::Unsupported) << c.what;
+    EXPECT_EQ(t.layout.refusedOffset, c.blockingOffset) << c.what;
   }
 }
 

@@ -1,6 +1,7 @@
 // Handles the game got from the proxy stay usable after the effect inside the
 // proxy is replaced: they are looked up again by name.
 #include "proxy_fixture.h"
+#include "sim/host_d3d.h"
 
 namespace {
 
@@ -43,9 +44,8 @@ class HandlesTest : public ProxyTest {
  protected:
   HandleSpy* SwapInSpy(EffectProxy* proxy, const char* source) {
     auto* spy = new HandleSpy(Compile(source));
-    ID3DXEffect* previous = proxy->innerEffect;
-    proxy->innerEffect = spy;
-    previous->Release();
+    proxy->SwapInnerEffect(spy);
+    spy->received.clear();  // what the swap itself asked for
     return spy;
   }
 };
@@ -90,6 +90,84 @@ TEST_F(HandlesTest, DescriptionsAndAnnotationsGetTheCallersHandleUnchanged) {
   proxy->GetParameterDesc(brightness, &desc);
   proxy->GetAnnotation(brightness, 0);
   EXPECT_EQ(spy->received, (std::vector<D3DXHANDLE>{brightness, brightness}));
+  proxy->Release();
+}
+
+TEST_F(HandlesTest, ArrayElementsAreSetAndReloadedOnTheirOwn) {
+  EffectProxy* proxy = Wrap("float Weights[4] = {1, 2, 3, 4};\nfloat Tail = 0;\n");
+  D3DXHANDLE weights = proxy->GetParameterByName(nullptr, "Weights");
+  D3DXHANDLE third = proxy->GetParameterElement(weights, 2);
+  D3DXHANDLE second = proxy->GetParameterByName(nullptr, "Weights[1]");
+  ASSERT_NE(third, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(proxy->SetFloat(third, 30.0f), S_OK);
+  EXPECT_EQ(proxy->SetFloat(second, 20.0f), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Weights[2]"), BytesOf(30.0f));
+  EXPECT_EQ(Recorded(proxy, "Weights[1]"), BytesOf(20.0f));
+  EXPECT_TRUE(Recorded(proxy, "Weights").empty());
+
+  SwapInner(proxy, "float Head = 0;\nfloat Weights[4] = {5, 6, 7, 8};\n");
+  float values[4] = {};
+  ASSERT_EQ(proxy->innerEffect->GetFloatArray("Weights", values, 4), S_OK);
+  EXPECT_EQ(std::vector<float>(values, values + 4), (std::vector<float>{5, 20, 30, 8}));
+  EXPECT_EQ(proxy->SetFloat(third, 31.0f), S_OK);  // the old element handle, on the new effect
+  float read = 0;
+  ASSERT_EQ(proxy->innerEffect->GetFloat("Weights[2]", &read), S_OK);
+  EXPECT_EQ(read, 31.0f);
+
+  // A value for the whole array supersedes what was recorded for its elements.
+  const float whole[4] = {9, 9, 9, 9};
+  EXPECT_EQ(proxy->SetFloatArray(weights, whole, 4), S_OK);
+  SwapInner(proxy, "float Weights[4];\n");
+  ASSERT_EQ(proxy->innerEffect->GetFloatArray("Weights", values, 4), S_OK);
+  EXPECT_EQ(std::vector<float>(values, values + 4), (std::vector<float>{9, 9, 9, 9}));
+  proxy->Release();
+}
+
+TEST_F(HandlesTest, StructureMembersAreSetAndReloadedOnTheirOwn) {
+  const char* const structs =
+      "struct LightT { float3 Dir; float4 Colour; };\nLightT Light;\nLightT Lights[2];\n";
+  EffectProxy* proxy = Wrap(structs);
+  D3DXHANDLE colour = proxy->GetParameterByName(proxy->GetParameterByName(nullptr, "Light"), "Colour");
+  D3DXHANDLE second = proxy->GetParameterElement(proxy->GetParameterByName(nullptr, "Lights"), 1);
+  D3DXHANDLE secondColour = proxy->GetParameter(second, 1);
+  ASSERT_NE(colour, nullptr);
+  ASSERT_NE(secondColour, nullptr);
+  const D3DXVECTOR4 red(1, 0, 0, 1);
+  const D3DXVECTOR4 blue(0, 0, 1, 1);
+  EXPECT_EQ(proxy->SetVector(colour, &red), S_OK);
+  EXPECT_EQ(proxy->SetVector(secondColour, &blue), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Light.Colour"), BytesOf(red));
+  EXPECT_EQ(Recorded(proxy, "Lights[1].Colour"), BytesOf(blue));
+
+  SwapInner(proxy, std::string("float Head;\n") + structs);
+  D3DXVECTOR4 read(0, 0, 0, 0);
+  ASSERT_EQ(proxy->innerEffect->GetVector("Light.Colour", &read), S_OK);
+  EXPECT_EQ(read.x, 1.0f);
+  ASSERT_EQ(proxy->innerEffect->GetVector("Lights[1].Colour", &read), S_OK);
+  EXPECT_EQ(read.z, 1.0f);
+  EXPECT_EQ(proxy->SetVector(colour, &blue), S_OK);  // the old member handle, on the new effect
+  ASSERT_EQ(proxy->innerEffect->GetVector("Light.Colour", &read), S_OK);
+  EXPECT_EQ(read.z, 1.0f);
+  proxy->Release();
+}
+
+// A released effect's handle addresses go to the next compile, for whatever
+// parameter it allocates first.
+TEST_F(HandlesTest, AReusedHandleAddressMeansWhatTheCurrentEffectSays) {
+  sim::SetHandleReuse(true);
+  EffectProxy* proxy = Wrap("float A = 1;\nfloat B = 2;\n");
+  D3DXHANDLE a = proxy->GetParameterByName(nullptr, "A");
+  SwapInner(proxy, "float A = 1;\nfloat B = 2;\n");  // frees the first effect
+  SwapInner(proxy, "float B = 2;\nfloat A = 1;\n");  // allocates B where A was
+  D3DXHANDLE b = proxy->GetParameterByName(nullptr, "B");
+  sim::SetHandleReuse(false);
+  ASSERT_EQ(b, a) << "the simulated D3DX did not reuse the address";
+  EXPECT_EQ(proxy->SetFloat(b, 7.0f), S_OK);
+  EXPECT_EQ(InnerFloat(proxy, "B"), 7.0f);
+  EXPECT_EQ(InnerFloat(proxy, "A"), 1.0f);
+  EXPECT_EQ(Recorded(proxy, "B"), BytesOf(7.0f));
+  EXPECT_TRUE(Recorded(proxy, "A").empty());
   proxy->Release();
 }
 

@@ -7,9 +7,9 @@ void ProxyTest::SetUp() {
   device = sim::CreateDevice(1280, 720, nullptr);
 }
 
-void ProxyTest::TearDown() {
+void ProxyTest::ReleaseHostObjects() {
   if (device) device->Release();
-  HostFixture::TearDown();
+  device = nullptr;
 }
 
 ID3DXEffect* ProxyTest::Compile(const std::string& source) {
@@ -30,9 +30,7 @@ EffectProxy* ProxyTest::Wrap(const std::string& source) {
 }
 
 void ProxyTest::SwapInner(EffectProxy* proxy, const std::string& source) {
-  ID3DXEffect* previous = proxy->innerEffect;
-  proxy->innerEffect = Compile(source);
-  if (previous) previous->Release();
+  proxy->SwapInnerEffect(Compile(source));
 }
 
 float ProxyTest::InnerFloat(EffectProxy* proxy, const char* name) {

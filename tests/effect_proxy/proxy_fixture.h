@@ -12,12 +12,12 @@
 class ProxyTest : public HostFixture {
  protected:
   void SetUp() override;
-  void TearDown() override;
+  void ReleaseHostObjects() override;
 
   // Compiles `source` from a new file under FX\; fails the test when it does not compile.
   ID3DXEffect* Compile(const std::string& source);
   EffectProxy* Wrap(const std::string& source);
-  // Installs a fresh compile of `source` and releases the previous inner effect.
+  // Installs a fresh compile of `source` the way hot reload does.
   void SwapInner(EffectProxy* proxy, const std::string& source);
 
   // Read straight from the proxy's current inner effect, by name.

@@ -55,6 +55,25 @@ TEST_F(RecordingTest, RejectedValueIsStillRecorded) {
   EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(tooShort));
 }
 
+// D3DX_DEFAULT as the size means "the parameter's own size, unchecked".
+TEST_F(RecordingTest, SetValueRecordsNoMoreThanTheParameterHolds) {
+  const float sixteen[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  const D3DXVECTOR4 tint(0.5f, 0.25f, 0.125f, 1.0f);
+  EXPECT_EQ(proxy->SetValue(Handle("Tint"), &tint, D3DX_DEFAULT), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(tint));
+  EXPECT_EQ(proxy->SetValue(Handle("Brightness"), sixteen, sizeof(sixteen)), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(sixteen[0]));
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 1.0f);
+
+  // The parameter is gone from the new effect: only an explicit size can be trusted.
+  D3DXHANDLE brightness = Handle("Brightness");
+  SwapInner(proxy, "float Other;\n");
+  EXPECT_TRUE(FAILED(proxy->SetValue(brightness, &sixteen[2], D3DX_DEFAULT)));
+  EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(sixteen[0]));
+  EXPECT_TRUE(FAILED(proxy->SetValue(brightness, &sixteen[2], 4)));
+  EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(sixteen[2]));
+}
+
 TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
   D3DXHANDLE before = Handle("Brightness");
   SwapInner(proxy, std::string("float Extra;\n") + kEffect);
@@ -62,7 +81,9 @@ TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
   ASSERT_NE(before, after);
   proxy->SetFloat(before, 1.0f);
   proxy->SetFloat(after, 3.0f);
-  EXPECT_EQ(proxy->parameterNames.size(), 2u);
+  int named = 0;
+  for (const auto& entry : proxy->parameterNames) named += entry.second == "Brightness";
+  EXPECT_EQ(named, 2);
   EXPECT_EQ(proxy->recordedValues.size(), 1u);
   EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(3.0f));
   EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 3.0f);

@@ -116,4 +116,24 @@ TEST_F(DeviceHooksTest, ASecondAttachAndADetachWithoutAttachDoNothing) {
   EXPECT_EQ(CountLines("[INFO] Setting hooks..."), 1);
 }
 
+TEST_F(DeviceHooksTest, HoldingEndReloadsOnceAndEachNewPressReloadsAgain) {
+  WriteFile("FX\\Post.fx", "float Strength = 1; technique T { pass P { } }\n");
+  AttachWithLevel(0);
+  EffectProxy* proxy = CreateProxy("Post");
+  const char kStarted[] = "[INFO] === HOT-RELOAD STARTED ===";
+  sim::SetKeyDown(VK_END, true);
+  Frame();
+  Frame();
+  Frame();
+  EXPECT_EQ(CountLines(kStarted), 1) << "holding the key gives one reload";
+  EXPECT_EQ(CountLines("[INFO] [OK] Reloaded: Post"), 1);
+  sim::SetKeyDown(VK_END, false);
+  Frame();
+  sim::SetKeyDown(VK_END, true);
+  Frame();
+  EXPECT_EQ(CountLines(kStarted), 2) << "release and press again gives another";
+  EXPECT_EQ(sim::EndSceneCount(device), 5);
+  proxy->Release();
+}
+
 }  // namespace

@@ -76,16 +76,17 @@ bool isFiller(const uint8_t* code, const Instruction& insn, CpuMode mode) {
   return mode == CpuMode::X86 && isSelfLea(code, insn);
 }
 
-// True when the bytes [from, to) hold only alignment filler.
-bool onlyFillerBetween(const uint8_t* code, size_t from, size_t to, CpuMode mode) {
+// Where the first instruction in [from, to) that is not alignment filler
+// starts; `to` when there is none.
+size_t firstNonFiller(const uint8_t* code, size_t from, size_t to, CpuMode mode) {
   size_t pos = from;
   while (pos < to) {
     Instruction insn;
-    if (!decodeInstruction(code + pos, kMaxInstructionLength, mode, insn)) return false;
-    if (!isFiller(code + pos, insn, mode)) return false;
+    if (!decodeInstruction(code + pos, kMaxInstructionLength, mode, insn)) return pos;
+    if (!isFiller(code + pos, insn, mode)) return pos;
     pos += insn.length;
   }
-  return true;
+  return to;
 }
 
 bool anyBranchLandsIn(const Copied* copied, size_t count, uint64_t from, uint64_t to) {
@@ -171,6 +172,11 @@ bool emitRelocated(const uint8_t* source, const Copied& c, uint64_t sourceAddres
 TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint64_t outAddress, CpuMode mode,
                                 uint8_t* out, size_t capacity, Trampoline& result) {
   result = Trampoline{};
+  // Notes the instruction at `offset` as the reason the copy is refused.
+  auto refuse = [&result](size_t offset) {
+    result.refusedOffset = offset;
+    return TrampolineError::Unsupported;
+  };
   Copied copied[kMaxCopiedInstructions];
   size_t count = 0;
   size_t pos = 0;
@@ -178,14 +184,12 @@ TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint6
 
   // Choose the instructions to copy.
   while (pos < kPatchSize) {
-    if (count == kMaxCopiedInstructions) return TrampolineError::Unsupported;
+    if (count == kMaxCopiedInstructions) return refuse(pos);
     Copied& c = copied[count];
     c.offset = pos;
-    if (!decodeInstruction(code + pos, kMaxInstructionLength, mode, c.insn))
-      return TrampolineError::Unsupported;
+    if (!decodeInstruction(code + pos, kMaxInstructionLength, mode, c.insn)) return refuse(pos);
     if (isRelativeBranch(c.insn)) {
-      if (c.insn.relativeSize == 2)
-        return TrampolineError::Unsupported;  // would truncate the instruction pointer
+      if (c.insn.relativeSize == 2) return refuse(pos);  // would truncate the instruction pointer
       c.relative = true;
       const int64_t displacement = branchDisplacement(code + pos, c.insn);
       c.destination = wrap(codeAddress + pos + c.insn.length + static_cast<uint64_t>(displacement), mode);
@@ -197,7 +201,8 @@ TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint6
         jumpBack = false;
       } else if (!anyBranchLandsIn(copied, count, codeAddress + pos, codeAddress + kPatchSize)) {
         // The function ends here: the rest of the overwritten bytes must be filler.
-        if (!onlyFillerBetween(code, pos, kPatchSize, mode)) return TrampolineError::Unsupported;
+        const size_t blocker = firstNonFiller(code, pos, kPatchSize, mode);
+        if (blocker < kPatchSize) return refuse(blocker);
         jumpBack = false;
         break;
       }
@@ -212,18 +217,17 @@ TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint6
     // call to the next instruction pushes its own address for a pop that
     // follows: from the trampoline that address would be wrong.
     const uint64_t next = wrap(codeAddress + c.offset + c.insn.length, mode);
-    if (c.insn.flow == ControlFlow::RelativeCall && c.destination == next)
-      return TrampolineError::Unsupported;
+    if (c.insn.flow == ControlFlow::RelativeCall && c.destination == next) return refuse(c.offset);
     const uint64_t offset = c.destination - codeAddress;
     const bool inside = c.destination >= codeAddress && offset < copiedLength;
     if (!inside) {
-      if (c.insn.flow == ControlFlow::CounterJump) return TrampolineError::Unsupported;
+      if (c.insn.flow == ControlFlow::CounterJump) return refuse(c.offset);
       continue;
     }
-    if (offset <= c.offset || c.insn.flow == ControlFlow::RelativeCall) return TrampolineError::Unsupported;
+    if (offset <= c.offset || c.insn.flow == ControlFlow::RelativeCall) return refuse(c.offset);
     for (size_t j = i + 1; j < count; ++j)
       if (copied[j].offset == offset) c.internalIndex = static_cast<int>(j);
-    if (c.internalIndex < 0) return TrampolineError::Unsupported;  // lands inside an instruction
+    if (c.internalIndex < 0) return refuse(c.offset);  // lands inside an instruction
   }
 
   // Lay out the relocated instructions.
@@ -247,7 +251,7 @@ TrampolineError buildTrampoline(const uint8_t* code, uint64_t codeAddress, uint6
     const size_t slot = (i + 1 < count ? newOffsets[i + 1] : size) - newOffsets[i];
     if (!emitRelocated(code + c.offset, c, codeAddress + c.offset, out + newOffsets[i], at, destination,
                        slot))
-      return TrampolineError::Unsupported;
+      return refuse(c.offset);
     result.targetOffsets[i] = static_cast<uint8_t>(c.offset);
     result.trampolineOffsets[i] = static_cast<uint8_t>(newOffsets[i]);
   }

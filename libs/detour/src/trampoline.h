@@ -26,6 +26,8 @@ struct Trampoline {
   // Where each copied instruction starts, in the target and in the trampoline.
   uint8_t targetOffsets[kMaxCopiedInstructions] = {};
   uint8_t trampolineOffsets[kMaxCopiedInstructions] = {};
+  // Unsupported only: where, in the target, the instruction that blocked the copy starts.
+  size_t refusedOffset = 0;
 };
 
 // Copies whole instructions from `code` (which runs at `codeAddress`) into

@@ -4,6 +4,7 @@
 // record of the last effect creations, and the count of live COM objects.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,6 +106,8 @@ struct EffectCreationCall {
   ID3DXEffectPool* pool = nullptr;
   bool effectPlaceGiven = false;
   bool errorsPlaceGiven = false;
+  ID3DXEffect** effectPlace = nullptr;  // the out-places as passed
+  ID3DXBuffer** errorsPlace = nullptr;
   HRESULT result = S_OK;
 };
 EffectCreationCall LastResourceCall();
@@ -112,6 +115,17 @@ int ResourceCallCount();
 EffectCreationCall LastEffectFileCall();
 int EffectFileCallCount();
 void ClearEffectCalls();
+
+// Runs `hook` inside every D3DXCreateEffectFromFileA after the file was
+// compiled and before the call returns, with the path as passed: a test can
+// act while a compile is in progress. An empty function removes it.
+void SetEffectFileCompileHook(std::function<void(const std::string& path)> hook);
+
+// When on, the handles of an effect released to a count of zero are freed
+// and their addresses handed out again, lowest first, by the next effects
+// created, as D3DX does with its memory. Off by default: released effects
+// keep their handles so that no address ever names two parameters.
+void SetHandleReuse(bool on);
 
 // Builds an effect straight from a compiled model, as a successful compile
 // would, for tests that do not go through the effect compiler.

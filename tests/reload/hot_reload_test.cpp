@@ -1,0 +1,199 @@
+// The player presses END: every shader the game created from a file is
+// compiled again and swapped into the proxy the game holds.
+#include "overlay/hot_reload.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "creation_fixture.h"
+#include "hook/shader_source.h"
+
+namespace {
+
+const char kBloom[] = R"(float Intensity < string UIName = "Intensity"; > = 0.2;
+float Radius = 1.0;
+technique Day { pass P0 { } }
+technique Night { pass P0 { } }
+)";
+
+const char kSky[] = "float Haze < string UIName = \"Haze\"; > = 0.5;\ntechnique Sky { pass P0 { } }\n";
+
+class HotReloadTest : public CreationFixture {
+ protected:
+  void TearDown() override {
+    for (EffectProxy* proxy : held) proxy->Release();
+    CreationFixture::TearDown();
+  }
+
+  EffectProxy* Create(const char* name) {
+    EffectProxy* proxy = CreateProxy(name);
+    if (proxy) held.push_back(proxy);
+    return proxy;
+  }
+
+  // The log lines of the last reload, from its first line to its last, without stamps.
+  std::vector<std::string> ReloadLines() {
+    std::vector<std::string> lines;
+    for (const auto& line : LogLines()) lines.push_back(WithoutStamp(line));
+    auto first = std::find(lines.rbegin(), lines.rend(), "[INFO] === HOT-RELOAD STARTED ===");
+    if (first == lines.rend()) return {};
+    return std::vector<std::string>(first.base() - 1, lines.end());
+  }
+
+  std::string CurrentTechnique(EffectProxy* proxy) {
+    D3DXTECHNIQUE_DESC desc{};
+    ID3DXEffect* inner = proxy->innerEffect;
+    if (FAILED(inner->GetTechniqueDesc(inner->GetCurrentTechnique(), &desc)) || !desc.Name) return "";
+    return desc.Name;
+  }
+
+  std::vector<EffectProxy*> held;
+};
+
+TEST_F(HotReloadTest, NothingToReloadStillReportsAndIsTimed) {
+  WriteFile("FX\\Gone.fx", kSky);
+  AttachWithLevel(3);
+  Create("Gone");
+  std::remove((workDir + "/FX/Gone.fx").c_str());  // listed, but no effect file any more
+  ReloadAllShaders(device);
+  auto lines = ReloadLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "[INFO] Found 0 shaders to reload.");
+  EXPECT_EQ(lines[2], "[INFO] === HOT-RELOAD FINISHED ===");
+  EXPECT_EQ(lines[3].rfind("[DEBUG] [ReloadAllShaders] took ", 0), 0u) << lines[3];
+}
+
+TEST_F(HotReloadTest, EditedFilesReplaceTheEffectInsideTheSameProxy) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  WriteFile("FX\\Sky.fx", kSky);
+  AttachWithLevel(1);
+  EffectProxy* bloom = Create("Bloom");
+  EffectProxy* sky = Create("Sky");
+  ID3DXEffect* before = sky->innerEffect;
+  D3DXHANDLE radius = bloom->GetParameterByName(nullptr, "Radius");
+  WriteFile("FX\\Sky.fx", "float Haze < string UIName = \"Haze\"; > = 0.5;\nfloat Fog = 3.0;\n");
+  sim::ClearEffectCalls();
+
+  ReloadAllShaders(device);
+  EXPECT_EQ(ReloadLines(), (std::vector<std::string>{
+                               "[INFO] === HOT-RELOAD STARTED ===", "[INFO] Found 2 shaders to reload.",
+                               "[INFO] [OK] Reloaded: Bloom", "[INFO] [OK] Reloaded: Sky",
+                               "[INFO] === HOT-RELOAD FINISHED ==="}));
+  EXPECT_NE(sky->innerEffect, before);
+  EXPECT_EQ(InnerFloat(sky, "Fog"), 3.0f);
+  EXPECT_EQ(bloom->SetFloat(radius, 4.0f), S_OK);  // the game's handle still works
+  EXPECT_EQ(InnerFloat(bloom, "Radius"), 4.0f);
+  // The reload compiles with none of the game's creation arguments.
+  auto call = sim::LastEffectFileCall();
+  EXPECT_EQ(sim::EffectFileCallCount(), 2);
+  EXPECT_EQ(call.device, device);
+  EXPECT_EQ(call.source, "FX\\Sky.fx");
+  EXPECT_FALSE(call.definesGiven);
+  EXPECT_EQ(call.include, static_cast<ID3DXInclude*>(&includeHandler));
+  EXPECT_EQ(call.flags, 0u);
+  EXPECT_EQ(call.pool, nullptr);
+  EXPECT_TRUE(call.errorsPlaceGiven);
+}
+
+TEST_F(HotReloadTest, ABrokenFileKeepsItsEffectAndTheOthersReload) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  WriteFile("FX\\Sky.fx", kSky);
+  AttachWithLevel(2);
+  EffectProxy* bloom = Create("Bloom");
+  EffectProxy* sky = Create("Sky");
+  ID3DXEffect* bloomBefore = bloom->innerEffect;
+  ID3DXEffect* skyBefore = sky->innerEffect;
+  WriteFile("FX\\Bloom.fx", "float Intensity = ;\n");
+
+  ReloadAllShaders(device);
+  auto lines = ReloadLines();
+  ASSERT_EQ(lines.size(), 7u);  // the compiler's text ends with its own newline
+  EXPECT_EQ(lines[2], "[ERROR] [FAIL] Bloom");
+  EXPECT_EQ(lines[3].rfind("[ERROR] DX9 Error: FX\\Bloom.fx(1,", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[4], "");
+  EXPECT_EQ(lines[5], "[INFO] [OK] Reloaded: Sky");
+  EXPECT_EQ(bloom->innerEffect, bloomBefore);
+  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.2f);
+  EXPECT_NE(sky->innerEffect, skyBefore);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 2);
+}
+
+TEST_F(HotReloadTest, ATunedValueSurvivesInTheEffectAndThePanel) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  AttachWithLevel(1);
+  EffectProxy* bloom = Create("Bloom");
+  EXPECT_EQ(bloom->SetFloat(Param(bloom, "Intensity")->handle, 0.8f), S_OK);
+  std::string edited = kBloom;
+  edited.insert(0, "float Added < string UIName = \"Added\"; > = 0.3;\n");
+  WriteFile("FX\\Bloom.fx", edited);
+
+  ReloadAllShaders(device);
+  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.8f);
+  ASSERT_NE(Param(bloom, "Intensity"), nullptr);
+  EXPECT_EQ(Param(bloom, "Intensity")->floatValue, 0.8f);
+  EXPECT_EQ(Param(bloom, "Intensity")->handle, bloom->innerEffect->GetParameterByName(nullptr, "Intensity"));
+  EXPECT_EQ(Param(bloom, "Added")->floatValue, 0.3f);  // new to the file: its default
+}
+
+TEST_F(HotReloadTest, TheSelectedTechniqueFollowsByNameOrStaysAsCompiled) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  AttachWithLevel(3);
+  EffectProxy* bloom = Create("Bloom");
+  EXPECT_EQ(bloom->SetTechnique(bloom->GetTechniqueByName("Night")), S_OK);
+
+  ReloadAllShaders(device);
+  EXPECT_EQ(CurrentTechnique(bloom), "Night");
+
+  std::string renamed = kBloom;
+  renamed.replace(renamed.find("Night"), 5, "Dusk");
+  WriteFile("FX\\Bloom.fx", renamed);
+  ReloadAllShaders(device);
+  EXPECT_EQ(CurrentTechnique(bloom), "Day");
+  EXPECT_EQ(bloom->currentTechniqueName, "Night");
+  auto lines = ReloadLines();
+  ASSERT_EQ(lines.size(), 5u);  // nothing said about the missing technique
+  EXPECT_EQ(lines[2], "[INFO] [OK] Reloaded: Bloom");
+}
+
+// The record leaves the list while the file compiles (as detach would do it).
+TEST_F(HotReloadTest, AProxyGoneDuringItsCompileIsSkipped) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  WriteFile("FX\\Sky.fx", kSky);
+  AttachWithLevel(1);
+  EffectProxy* bloom = Create("Bloom");
+  EffectProxy* sky = Create("Sky");
+  ID3DXEffect* before = bloom->innerEffect;
+  int effectsDuringCompile = -1;
+  sim::SetEffectFileCompileHook([&](const std::string& path) {
+    if (path != "FX\\Bloom.fx") return;
+    effectsDuringCompile = sim::LiveObjects(sim::ObjectKind::Effect);
+    EnterCriticalSection(&liveShadersLock);
+    liveShaders.erase(liveShaders.begin());
+    LeaveCriticalSection(&liveShadersLock);
+    bloom->Release();
+  });
+
+  ReloadAllShaders(device);
+  sim::SetEffectFileCompileHook(nullptr);
+  EXPECT_EQ(ReloadLines(), (std::vector<std::string>{
+                               "[INFO] === HOT-RELOAD STARTED ===", "[INFO] Found 2 shaders to reload.",
+                               "[WARN] [SKIP] Proxy died during compile: Bloom", "[INFO] [OK] Reloaded: Sky",
+                               "[INFO] === HOT-RELOAD FINISHED ==="}));
+  EXPECT_EQ(bloom->innerEffect, before);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), effectsDuringCompile - 1);
+  EXPECT_EQ(sky->refCount, 2u);
+}
+
+TEST_F(HotReloadTest, CompilerWarningsAreNotLogged) {
+  WriteFile("FX\\Sky.fx", kSky);
+  AttachWithLevel(3);
+  Create("Sky");
+  WriteFile("FX\\Sky.fx", std::string("#pragma message \"tune me\"\n") + kSky);
+  ReloadAllShaders(device);
+  for (const auto& line : ReloadLines()) EXPECT_EQ(line.find("tune me"), std::string::npos) << line;
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] [OK] Reloaded: Sky"));
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+}
+
+}  // namespace
