@@ -141,4 +141,33 @@ TEST_F(OverlayHostTest, WithoutCreationParametersTheOverlayTakesTheForegroundWin
   EXPECT_TRUE(Has(kOverlayTitle));
 }
 
+TEST_F(OverlayHostTest, EndAndTheReloadButtonInOneFrameGiveTwoReloadsOverTwoFrames) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  AttachQuietly();
+  Create("Bloom");
+  Frame();  // the first frame brings the overlay up
+  sim::PressKey(window, VK_INSERT);
+  Frames(2);
+  const sim::Widget button = Find("Force Reload (END)");
+  auto reloads = [this] {
+    int count = 0;
+    for (const auto& line : LogLines())
+      count += WithoutStamp(line) == "[INFO] === HOT-RELOAD STARTED ===" ? 1 : 0;
+    return count;
+  };
+  sim::MouseMove(window, static_cast<int>(button.CenterX()), static_cast<int>(button.CenterY()));
+  Frame();
+  sim::LeftButton(window, true);
+  Frame();
+  sim::LeftButton(window, false);
+  sim::SetKeyDown(VK_END, true);
+  Frame();  // END is served in this frame; the button's request waits for the next
+  EXPECT_EQ(reloads(), 1);
+  Frame();
+  EXPECT_EQ(reloads(), 2);
+  sim::SetKeyDown(VK_END, false);
+  Frame();
+  EXPECT_EQ(reloads(), 2);
+}
+
 }  // namespace
