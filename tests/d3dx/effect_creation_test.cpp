@@ -170,38 +170,6 @@ TEST_F(EffectCreationTest, ResourcesAreFoundByModuleAndNameInAnyCase) {
   EXPECT_EQ(sim::ResourceCallCount(), 3);
 }
 
-TEST_F(EffectCreationTest, TheLastResourceCallKeepsEveryArgument) {
-  sim::RegisterResource(hostModule, "Sky", "#include <sky.fxh>\n");
-  MemoryInclude include;
-  include.files["sky.fxh"] = "float4 Horizon;\n";
-  ID3DXEffectPool* pool = nullptr;
-  D3DXCreateEffectPool(&pool);
-  const D3DXMACRO macros[] = {{"HDR", nullptr}, {nullptr, nullptr}};
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* errors = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromResourceA(device, hostModule, "Sky", macros, &include, D3DXFX_NOT_CLONEABLE,
-                                          pool, &effect, &errors),
-            D3D_OK);
-
-  const sim::EffectCreationCall call = sim::LastResourceCall();
-  EXPECT_EQ(call.device, device);
-  EXPECT_EQ(call.module, hostModule);
-  EXPECT_EQ(call.source, "Sky");
-  EXPECT_TRUE(call.definesGiven);
-  ASSERT_EQ(call.defines.size(), 1u);
-  EXPECT_EQ(call.defines[0].first, "HDR");
-  EXPECT_EQ(call.include, &include);
-  EXPECT_EQ(call.flags, static_cast<DWORD>(D3DXFX_NOT_CLONEABLE));
-  EXPECT_EQ(call.pool, pool);
-  EXPECT_TRUE(call.effectPlaceGiven);
-  EXPECT_TRUE(call.errorsPlaceGiven);
-  EXPECT_EQ(call.result, D3D_OK);
-  EXPECT_EQ(include.opened, std::vector<std::string>{"sky.fxh"});
-
-  effect->Release();
-  pool->Release();
-}
-
 TEST_F(EffectCreationTest, ABrokenResourceReportsItsErrorsLikeAFile) {
   sim::RegisterResource(hostModule, "Bad", "float = 1;\n");
   ID3DXEffect* effect = nullptr;

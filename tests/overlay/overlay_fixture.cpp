@@ -9,6 +9,10 @@
 #include "sim/host_kernel.h"
 
 const char kOverlayTitle[] = "KORVALINE // Vantorix";
+const char kBloom[] = R"(
+float Intensity < string UIName = "Intensity"; > = 0.25;
+technique T { pass P { } }
+)";
 
 std::vector<std::pair<UINT, WPARAM>> OverlayFixture::hostMessages;
 

@@ -65,3 +65,5 @@ class OverlayFixture : public HostFixture {
 
 // The title of the overlay window.
 extern const char kOverlayTitle[];
+// An effect file with one slider, Intensity, at 0.25.
+extern const char kBloom[];

@@ -14,11 +14,6 @@
 
 namespace {
 
-const char kBloom[] = R"(
-float Intensity < string UIName = "Intensity"; > = 0.25;
-technique T { pass P { } }
-)";
-
 using OverlayHostTest = OverlayFixture;
 
 // One 8-bit channel of a colour.

@@ -13,11 +13,6 @@
 
 namespace {
 
-const char kBloom[] = R"(
-float Intensity < string UIName = "Intensity"; > = 0.25;
-technique T { pass P { } }
-)";
-
 using OverlayWindowTest = OverlayFixture;
 
 TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGameSees) {
