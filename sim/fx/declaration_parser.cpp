@@ -87,16 +87,10 @@ bool EffectParser::Declarators(const TypeDesc& desc, const Modifiers& modifiers)
 bool EffectParser::Declarator(const TypeDesc& desc, const Modifiers& modifiers) {
   const Token& nameToken = cursor_.Take();
   if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
-  Variable v;
-  v.name = nameToken.text;
-  v.cls = desc.cls;
+  Variable v = VariableOfType(nameToken.text, desc);
   if (desc.IsMatrix())
     v.cls = modifiers.rowMajor || (rowMajorByDefault_ && !modifiers.columnMajor) ? ParamClass::MatrixRows
                                                                                  : ParamClass::MatrixColumns;
-  v.type = desc.type;
-  v.rows = desc.rows;
-  v.columns = desc.columns;
-  if (desc.members) v.members = *desc.members;
   v.isShared = modifiers.isShared;
   v.isStatic = modifiers.isStatic;
   v.isConst = modifiers.isConst;
@@ -158,12 +152,7 @@ bool EffectParser::Annotations(std::vector<Variable>& annotations) {
       return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, typeToken);
     const Token& nameToken = cursor_.Take();
     if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
-    Variable a;
-    a.name = nameToken.text;
-    a.cls = desc.cls;
-    a.type = desc.type;
-    a.rows = desc.rows;
-    a.columns = desc.columns;
+    Variable a = VariableOfType(nameToken.text, desc);
     ClearValue(a);
     if (cursor_.TakePunct("=")) {
       const Token& at = cursor_.Peek();

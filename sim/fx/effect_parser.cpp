@@ -86,13 +86,7 @@ std::shared_ptr<const std::vector<Variable>> EffectParser::PeekStructMembers() c
     for (;;) {
       const Token& name = cursor_.Peek(k++);
       if (name.kind != TokenKind::Identifier) return nullptr;
-      Variable member;
-      member.name = name.text;
-      member.cls = desc.cls;
-      member.type = desc.type;
-      member.rows = desc.rows;
-      member.columns = desc.columns;
-      if (desc.members) member.members = *desc.members;
+      Variable member = VariableOfType(name.text, desc);
       if (cursor_.Peek(k).IsPunct("[")) {
         const Token& size = cursor_.Peek(k + 1);
         if (size.kind != TokenKind::Number || !cursor_.Peek(k + 2).IsPunct("]")) return nullptr;

@@ -25,6 +25,18 @@ struct TypeDesc {
   unsigned Components() const { return rows * columns; }
 };
 
+// A variable of the given name with the shape, type and members of `desc`.
+inline Variable VariableOfType(const std::string& name, const TypeDesc& desc) {
+  Variable v;
+  v.name = name;
+  v.cls = desc.cls;
+  v.type = desc.type;
+  v.rows = desc.rows;
+  v.columns = desc.columns;
+  if (desc.members) v.members = *desc.members;
+  return v;
+}
+
 // Scalar, vector, matrix, string and object keywords ("float3", "int2x2", "matrix", "Texture2D",
 // "samplerCUBE", "PixelShader" ...). Matrices come back as MatrixColumns. Object keywords match
 // regardless of case, as the effect compiler accepts them.
