@@ -103,21 +103,29 @@ HWND WINAPI GetForegroundWindow(void) {
   return u.foreground;
 }
 
-// As on 32-bit Windows, the procedure travels as a LONG: the host programs
-// are linked below 4 GiB so that their code addresses fit. As there, a null
-// procedure is accepted and leaves the window without one.
-LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
+// The procedure travels at full pointer width, as SetWindowLongPtrA does on
+// 64-bit Windows. As there, a null procedure is accepted and leaves the
+// window without one.
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
   auto it = u.windows.find(window);
-  if (index != GWL_WNDPROC || it == u.windows.end()) return 0;
+  if (index != GWLP_WNDPROC || it == u.windows.end()) return 0;
   if (u.failNextSetWindowLong) {
     u.failNextSetWindowLong = false;
     return 0;
   }
-  LONG previous = static_cast<LONG>(reinterpret_cast<std::uintptr_t>(it->second.procedure));
-  it->second.procedure = reinterpret_cast<WNDPROC>(static_cast<std::uintptr_t>(static_cast<ULONG>(value)));
+  const auto previous = reinterpret_cast<LONG_PTR>(it->second.procedure);
+  it->second.procedure = reinterpret_cast<WNDPROC>(value);
   return previous;
+}
+
+// As on 32-bit Windows, the procedure travels as a LONG: the host programs
+// are linked below 4 GiB so that their code addresses fit.
+LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
+  if (index != GWL_WNDPROC) return 0;
+  const LONG_PTR widened = static_cast<LONG_PTR>(static_cast<ULONG>(value));
+  return static_cast<LONG>(SetWindowLongPtrA(window, GWLP_WNDPROC, widened));
 }
 
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

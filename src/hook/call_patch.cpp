@@ -1,5 +1,6 @@
 #include "hook/call_patch.h"
 
+#include <climits>
 #include <cstring>
 
 #include "core/log.h"
@@ -24,9 +25,29 @@ bool GuardedWrite(std::uintptr_t address, T value, bool protect) {
   return true;
 }
 
+// On x86-64 the FF 15 / FF 25 operand is relative to the next instruction and
+// the pointer it names holds 8 bytes; on x86 it is an absolute 32-bit address.
+constexpr bool kRipRelative = sizeof(void*) == 8;
+
 std::uintptr_t Relative32Target(std::uintptr_t site, bool protect) {
   auto displacement = GuardedRead<std::int32_t>(site + 1, protect);
-  return static_cast<std::uint32_t>(site + 1 + 4 + static_cast<std::uint32_t>(displacement));
+  return site + 5 + static_cast<std::uintptr_t>(static_cast<std::intptr_t>(displacement));
+}
+
+std::uintptr_t IndirectTarget(std::uintptr_t site, bool protect) {
+  auto operand = GuardedRead<std::int32_t>(site + 2, protect);
+  std::uintptr_t pointer = static_cast<std::uint32_t>(operand);
+  if (kRipRelative) pointer = site + 6 + static_cast<std::uintptr_t>(static_cast<std::intptr_t>(operand));
+  std::uintptr_t target;
+  std::memcpy(&target, reinterpret_cast<const void*>(pointer), sizeof(target));
+  return target;
+}
+
+// A call rel32 reaches 2 GiB either way; on x86 the address space wraps, so
+// every destination is in reach.
+bool InReach(std::uintptr_t site, std::uintptr_t destination) {
+  const auto distance = static_cast<std::intptr_t>(destination - (site + 5));
+  return distance >= INT32_MIN && distance <= INT32_MAX;
 }
 
 }  // namespace
@@ -49,14 +70,18 @@ std::uintptr_t ReadBranchTarget(std::uintptr_t site, bool protect) {
   if (opcode != 0xFF) return 0;
   auto modrm = GuardedRead<std::uint8_t>(site + 1, protect);
   if (modrm != 0x15 && modrm != 0x25) return 0;
-  auto pointer = GuardedRead<std::uint32_t>(site + 2, protect);
-  std::uint32_t target;
-  std::memcpy(&target, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(pointer)), sizeof(target));
-  return target;
+  return IndirectTarget(site, protect);
 }
 
 std::uintptr_t MakeCallPatch(std::uintptr_t site, std::uintptr_t destination, bool protect) {
   std::uintptr_t old = ReadBranchTarget(site, protect);
+  if (!InReach(site, destination)) {
+    // A truncated displacement would send the host somewhere else entirely.
+    LogError("Cannot patch the call at 0x%0*llX: 0x%0*llX is out of its 2 GiB reach", kAddressDigits,
+             static_cast<unsigned long long>(site), kAddressDigits,
+             static_cast<unsigned long long>(destination));
+    return old;
+  }
   auto originalOpcode = GuardedRead<std::uint8_t>(site, protect);
   auto displacement = static_cast<std::uint32_t>(destination - (site + 1) - 4);
   bool written = GuardedWrite<std::uint8_t>(site, 0xE8, protect);
@@ -66,8 +91,8 @@ std::uintptr_t MakeCallPatch(std::uintptr_t site, std::uintptr_t destination, bo
     written = false;
   }
   if (!written) {
-    LogError("Cannot patch the call at 0x%08lX: its page protection could not be changed",
-             static_cast<unsigned long>(site));
+    LogError("Cannot patch the call at 0x%0*llX: its page protection could not be changed", kAddressDigits,
+             static_cast<unsigned long long>(site));
   }
   return old;
 }

@@ -23,8 +23,8 @@ bool SiteIsCode(std::uintptr_t site) {
 void RedirectHostCallSite() {
   // The instruction is 5 bytes long and may straddle a page boundary.
   if (!SiteIsCode(kHostCreateEffectCallSite) || !SiteIsCode(kHostCreateEffectCallSite + 4)) {
-    LogError("No game code at 0x%08lX: effects are not redirected",
-             static_cast<unsigned long>(kHostCreateEffectCallSite));
+    LogError("No game code at 0x%0*llX: effects are not redirected", kAddressDigits,
+             static_cast<unsigned long long>(kHostCreateEffectCallSite));
     return;
   }
   MakeCallPatch(kHostCreateEffectCallSite,

@@ -77,9 +77,8 @@ void InitializeOverlay(IDirect3DDevice9* device) {
   ImGui_ImplWin32_Init(overlayState.overlayWindow);
   ImGui_ImplDX9_Init(device);
   ApplyOverlayTheme();
-  overlayState.previousWndProc =
-      SetWindowLongA(overlayState.overlayWindow, GWL_WNDPROC,
-                     static_cast<LONG>(reinterpret_cast<LONG_PTR>(&OverlayWndProc)));
+  overlayState.previousWndProc = SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC,
+                                                   reinterpret_cast<LONG_PTR>(&OverlayWndProc));
   overlayState.overlayInitialized = true;
   LogInfo("ImGui Initialized.");
 }
@@ -112,7 +111,7 @@ void RecreateOverlayDeviceObjects() {
 void ShutdownOverlay() {
   if (!overlayState.overlayInitialized) return;
   if (overlayState.previousWndProc != 0) {
-    SetWindowLongA(overlayState.overlayWindow, GWL_WNDPROC, overlayState.previousWndProc);
+    SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC, overlayState.previousWndProc);
   }
   ImGui_ImplDX9_Shutdown();
   ImGui_ImplWin32_Shutdown();

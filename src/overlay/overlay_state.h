@@ -16,7 +16,7 @@ struct OverlayState {
   bool overlayInitialized = false;  // Dear ImGui is up and the window procedure replaced
   bool overlayVisible = false;
   HWND overlayWindow = nullptr;
-  LONG previousWndProc = 0;  // as SetWindowLongA returned it; 0 when it failed
+  LONG_PTR previousWndProc = 0;  // as SetWindowLongPtrA returned it; 0 when it failed
   bool reloadRequested = false;
   bool endKeyLatched = false;
 };

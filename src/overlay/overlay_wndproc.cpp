@@ -32,7 +32,6 @@ LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
     if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
   }
-  // The saved procedure travels as a LONG: widened without sign extension.
-  const auto previous = static_cast<ULONG_PTR>(static_cast<ULONG>(overlayState.previousWndProc));
-  return CallWindowProcA(reinterpret_cast<WNDPROC>(previous), window, message, wParam, lParam);
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(overlayState.previousWndProc), window, message, wParam,
+                         lParam);
 }

@@ -61,22 +61,41 @@ TEST_F(CallPatchTest, RelativeCallAndJumpGiveTheirDestination) {
   EXPECT_EQ(sim::QueryProtection(site), static_cast<DWORD>(PAGE_EXECUTE_READ));
 }
 
-TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughThePointer) {
+// x86-64 code: the operand of FF 15 / FF 25 is relative to the next
+// instruction, and the pointer it names is 8 bytes wide.
+TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughTheRipRelativePointer) {
   const std::uintptr_t site = kPage + 0x200, pointer = kPage + 0x600;
-  const std::uint32_t target = 0x12345678;
-  Put32(pointer, target);
+  const std::uint64_t target = 0x00007F1234567890;
+  std::memcpy(reinterpret_cast<void*>(pointer), &target, sizeof target);
   Code(site, {0xFF, 0x15});
-  Put32(site + 2, static_cast<std::uint32_t>(pointer));
+  Put32(site + 2, static_cast<std::uint32_t>(pointer - (site + 6)));
   Code(site + 0x40, {0xFF, 0x25});
-  Put32(site + 0x42, static_cast<std::uint32_t>(pointer));
+  Put32(site + 0x42, static_cast<std::uint32_t>(pointer - (site + 0x46)));
   Seal();
 
   EXPECT_EQ(ReadBranchTarget(site + 0x40, true), target);
   EXPECT_EQ(MakeCallPatch(site, kPage + 0x900, true), target);
   EXPECT_EQ(Byte(site), 0xE8);
   EXPECT_EQ(Int(site + 1), 0x900 - 0x200 - 5);
-  EXPECT_EQ(Byte(site + 5),
-            static_cast<std::uint8_t>(pointer >> 24));  // sixth byte of the old instruction stays
+  EXPECT_EQ(Byte(site + 5), 0x00);  // sixth byte of the old instruction (top of 0x3FA) stays
+}
+
+// On x86-64 a rel32 call cannot reach beyond 2 GiB: writing the cut-down
+// displacement would send the game into arbitrary code.
+TEST_F(CallPatchTest, DestinationOutOfReachIsRefusedAndNamed) {
+  const std::uintptr_t site = kPage + 0x100;
+  Code(site, {0xE8, 0x00, 0x10, 0x00, 0x00});
+  Seal();
+  const std::uintptr_t far = 0x00007F0000001000;
+  EXPECT_EQ(MakeCallPatch(site, far, true), site + 0x1005);
+  EXPECT_EQ(Byte(site), 0xE8);
+  EXPECT_EQ(Int(site + 1), 0x1000);
+  EXPECT_EQ(DebuggerLines(), std::vector<std::string>{"[ERROR] Cannot patch the call at 0x0000000030000100: "
+                                                      "0x00007F0000001000 is out of its 2 GiB reach"});
+  // Just inside the reach is still written.
+  const std::uintptr_t edge = site + 5 + 0x7FFFFFFF;
+  MakeCallPatch(site, edge, true);
+  EXPECT_EQ(Int(site + 1), 0x7FFFFFFF);
 }
 
 TEST_F(CallPatchTest, UnrecognisedInstructionsGiveNullAndAreStillPatched) {
@@ -118,7 +137,7 @@ TEST_F(CallPatchTest, FailedProtectionChangeWritesNothingAndSaysWhere) {
   auto lines = DebuggerLines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0],
-            "[ERROR] Cannot patch the call at 0x30000100: its page protection could not be changed");
+            "[ERROR] Cannot patch the call at 0x0000000030000100: its page protection could not be changed");
 }
 
 TEST_F(CallPatchTest, DisplacementOnALockedPageLeavesTheInstructionWhole) {

@@ -45,7 +45,7 @@ void SetKeyDown(int virtualKey, bool down);
 void SetForegroundWindow(HWND window);
 
 // Windows of the host program: each has a window procedure that
-// SetWindowLongA(GWL_WNDPROC) can replace. SendMessage delivers a message to
+// SetWindowLongPtrA(GWLP_WNDPROC) or SetWindowLongA(GWL_WNDPROC) can replace. SendMessage delivers a message to
 // the window's current procedure, as the host's message loop would.
 HWND CreateHostWindow(WNDPROC procedure);
 void DestroyHostWindow(HWND window);
@@ -54,7 +54,7 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The window's client area on the screen (GetClientRect, ScreenToClient and
 // ClientToScreen); a new window's is 800x600 at the screen's origin.
 void SetWindowClientArea(HWND window, int left, int top, int width, int height);
-// Makes the next SetWindowLongA call fail: it returns 0 and changes nothing.
+// Makes the next SetWindowLongPtrA or SetWindowLongA call fail: it returns 0 and changes nothing.
 void FailNextSetWindowLong();
 
 // Makes VirtualProtect fail for any range that overlaps [begin, begin+size).

@@ -191,6 +191,7 @@ typedef struct _MEMORY_BASIC_INFORMATION {
 #define VK_END 0x23
 #define VK_INSERT 0x2D
 #define GWL_WNDPROC (-4)
+#define GWLP_WNDPROC (-4)
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -228,5 +229,6 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
 short WINAPI GetAsyncKeyState(int key);
 HWND WINAPI GetForegroundWindow(void);
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 }
