@@ -1,7 +1,8 @@
 // Effect creation: from memory, from a file and from the host executable's
 // resources. The source goes through the simulated effect compiler with the
 // caller's macros and include interface (or, without one, includes are read
-// beside the file). Results:
+// beside the file). Resources are the registered ones, else the module's own
+// RCDATA resources where it has any. Results:
 //   - compile errors: E_FAIL, and the compiler's messages in an ID3DXBuffer
 //     ("file(line,col): error X....: text", NUL-terminated) when asked for;
 //   - success with warnings: D3D_OK, the effect, and the warnings in a buffer;
@@ -19,6 +20,7 @@
 
 #include "d3dx_buffer.h"
 #include "effect.h"
+#include "module_resources.h"
 #include "sim/host_kernel.h"
 
 namespace sim {
@@ -255,8 +257,9 @@ HRESULT WINAPI D3DXCreateEffectFromResourceA(LPDIRECT3DDEVICE9 device, HMODULE m
         found = entry != sim::records().resources.end();
         if (found) source = entry->second;
       }
+      if (!found) found = sim::ReadModuleResource(module, resource, source);
       hr = found ? sim::CompileEffect(device, source, name, defines, include, flags, pool, effect, errors)
-                 : D3DXERR_INVALIDDATA;
+                 : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
     } catch (const std::bad_alloc&) {
       hr = E_OUTOFMEMORY;
     }

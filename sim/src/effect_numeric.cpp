@@ -277,7 +277,7 @@ HRESULT Effect::GetMatrices(D3DXHANDLE handle, D3DXMATRIX* const* matrices, UINT
   }
   for (UINT s = 0; s < slots; ++s) {
     D3DXMATRIX& m = *matrices[s];
-    std::memset(&m, 0, sizeof(m));
+    std::memset(static_cast<void*>(&m), 0, sizeof(m));
     for (UINT r = 0; r < std::min(node->rows, 4u); ++r) {
       for (UINT c = 0; c < std::min(node->columns, 4u); ++c) {
         const float value = ReadAsFloat(*node, s * node->ComponentsPerSlot() + r * node->columns + c);

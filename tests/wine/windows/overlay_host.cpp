@@ -1,0 +1,209 @@
+// The game under Wine: a real window and Direct3D 9 device, the x86-64
+// plug-in loaded with LoadLibrary, effects created through the game's own
+// call at 0x70AAA8, and a player who opens the overlay with INSERT, drags a
+// slider, saves, presses END and quits. Prints one PASS/FAIL line per check
+// and writes the final frame as a PNG (the path is the first argument).
+#include <windows.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "checks.h"
+#include "game_window.h"
+#include "host_call_site.h"
+
+namespace {
+
+// Where Dear ImGui lays out the overlay in an 800x600 window with no
+// imgui.ini: the "Intensity" slider of the Bloom tab and the two buttons.
+constexpr int kSliderLeft = 68, kSliderRight = 358, kSliderY = 187;
+constexpr int kSaveX = 375, kSaveY = 305;
+
+std::string ReadText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool LogHas(const std::string& line) {
+  return ReadText("Tessaly.log").find(line) != std::string::npos;
+}
+
+void CheckLog(const std::string& line) {
+  Check(LogHas(line), "log line \"" + line + "\"");
+}
+
+std::string Hex(std::uintptr_t value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// The first bytes of a device method's code.
+std::string CodeBytes(IDirect3DDevice9* device, int slot) {
+  void** table = *reinterpret_cast<void***>(device);
+  return std::string(static_cast<const char*>(table[slot]), 16);
+}
+
+float FloatOf(ID3DXEffect* effect, const char* name) {
+  FLOAT value = -1;
+  effect->GetFloat(name, &value);
+  return value;
+}
+
+std::string SavedValue(const char* section, const char* key) {
+  char text[64] = "";
+  GetPrivateProfileStringA(section, key, "", text, sizeof(text), ".\\vantorix_settings.ini");
+  return text;
+}
+
+// The loader's settings for this run: no console, every line in the log file.
+void WriteLoaderConfig() {
+  std::ofstream("Sorvane.ini") << "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nLogToFile=1\r\n"
+                                  "IncludeTimestamps=0\r\nLogFilePath=.\\Tessaly.log\r\n\r\n[Paths]\r\n"
+                                  "TexturePath=FX\\TEXTURES\\\r\n";
+}
+
+struct Effects {
+  ID3DXEffect* bloom = nullptr;
+  ID3DXEffect* others[4] = {};
+};
+
+void CreateEffects(CreateEffectFromResource gameCall, Game& game, Effects& effects) {
+  const char* names[] = {"Bloom", "ColorGrade", "Rain", "Water", "Sky"};
+  ID3DXEffect** places[] = {&effects.bloom, &effects.others[0], &effects.others[1], &effects.others[2],
+                            &effects.others[3]};
+  for (int i = 0; i < 5; ++i) {
+    ID3DXBuffer* errors = nullptr;
+    const HRESULT hr = gameCall(game.device, GetModuleHandleA(nullptr), names[i], nullptr, nullptr, 0,
+                                nullptr, places[i], &errors);
+    Check(SUCCEEDED(hr) && *places[i], std::string("the game's call creates ") + names[i], Hex(hr));
+    if (errors) errors->Release();
+  }
+  CheckLog("[INFO] Hook triggered for shader: Bloom");
+  CheckLog("[INFO] Shader loaded successfully from file: FX\\Bloom.fx");
+  CheckLog("[INFO] Shader loaded successfully from file: Shaders\\IDI_Water_FX");
+  CheckLog("[ERROR] Shader FAILED to load from file: FX\\Rain.fx");
+  CheckLog("[INFO] Falling back to original resource shader for: Sky");
+  CheckLog("[INFO] EndScene Hook initialized.");
+  CheckLog("[INFO] Reset Hook initialized.");
+}
+
+void ReleaseEffects(Effects& effects) {
+  if (effects.bloom) effects.bloom->Release();
+  for (ID3DXEffect* effect : effects.others) {
+    if (effect) effect->Release();
+  }
+  effects = Effects{};
+}
+
+void DragSlider(Game& game) {
+  MouseMove(game, kSliderLeft + 2, kSliderY);
+  RenderFrame(game);
+  MouseButton(game, kSliderLeft + 2, kSliderY, true);
+  RenderFrame(game);
+  const int to = kSliderLeft + (kSliderRight - kSliderLeft) * 3 / 4;
+  MouseMove(game, to, kSliderY);
+  RenderFrame(game);
+  MouseButton(game, to, kSliderY, false);
+  RenderFrame(game);
+}
+
+void Click(Game& game, int x, int y) {
+  MouseMove(game, x, y);
+  RenderFrame(game);
+  MouseButton(game, x, y, true);
+  RenderFrame(game);
+  MouseButton(game, x, y, false);
+  RenderFrame(game);
+}
+
+int Differences(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+  if (a.size() != b.size() || a.empty()) return -1;
+  int count = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+  return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string picture = argc > 1 ? argv[1] : "overlay-wine.png";
+  WriteLoaderConfig();
+  const CreateEffectFromResource gameCall = BuildHostCallSite();
+  if (!Check(gameCall != nullptr, "the game's call instruction stands at 0x70AAA8")) return Summary();
+  Game game;
+  if (!Check(OpenGame(game), "window and Direct3D 9 device")) return Summary();
+
+  const std::string endSceneBefore = CodeBytes(game.device, 42), resetBefore = CodeBytes(game.device, 16);
+  const LONG_PTR procedureBefore = GetWindowLongPtrA(game.window, GWLP_WNDPROC);
+  RenderFrames(game, 2);
+  const std::vector<DWORD> plainFrame = ReadBackBuffer(game);
+
+  HMODULE plugin = LoadLibraryA("Sorvane.asi");
+  if (!Check(plugin != nullptr, "LoadLibrary(\"Sorvane.asi\")", std::to_string(GetLastError())))
+    return Summary();
+  CheckLog("[INFO] Setting hooks...");
+  const auto base = reinterpret_cast<std::uintptr_t>(plugin);
+  const std::uintptr_t destination = HostCallDestination();
+  Check(destination > base && destination < base + 0x1000000, "the call at 0x70AAA8 now reaches the plug-in",
+        Hex(destination));
+
+  Effects effects;
+  CreateEffects(gameCall, game, effects);
+  Check(RenderFrame(game) == D3D_OK, "EndScene through the hook");
+  CheckLog("[INFO] ImGui Initialized.");
+  Check(GetWindowLongPtrA(game.window, GWLP_WNDPROC) != procedureBefore,
+        "the window procedure is subclassed");
+  Check(Differences(plainFrame, ReadBackBuffer(game)) == 0, "a hidden overlay leaves the frame untouched");
+
+  PressKeyMessage(game, VK_INSERT);
+  RenderFrames(game, 3);
+  const int overlayPixels = Differences(plainFrame, ReadBackBuffer(game));
+  Check(overlayPixels > 20000, "INSERT shows the overlay", std::to_string(overlayPixels) + " pixels changed");
+
+  const float before = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
+  const int mouseSeen = GameMouseMessages();
+  DragSlider(game);
+  const float after = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
+  Check(after > 2.4f && after < 3.6f && after != before,
+        "the dragged slider sets BloomIntensity in the effect",
+        std::to_string(before) + " -> " + std::to_string(after));
+  Check(GameMouseMessages() == mouseSeen, "the game sees no mouse input while the overlay is shown");
+
+  Click(game, kSaveX, kSaveY);
+  char expected[32];
+  std::snprintf(expected, sizeof(expected), "%f", static_cast<double>(after));
+  Check(SavedValue("Bloom", "BloomIntensity") == expected,
+        "SAVE CONFIG TO DISK writes it to vantorix_settings.ini",
+        SavedValue("Bloom", "BloomIntensity") + " vs " + expected);
+  CheckLog("[INFO] Saved settings for Bloom to .\\vantorix_settings.ini");
+
+  HardwareKey(VK_END, true);
+  RenderFrames(game, 2);
+  HardwareKey(VK_END, false);
+  RenderFrames(game, 2);
+  CheckLog("[INFO] [OK] Reloaded: Bloom");
+  CheckLog("[INFO] [OK] Reloaded: Water");
+  Check(effects.bloom && FloatOf(effects.bloom, "BloomIntensity") == after, "the value survives the reload");
+
+  D3DPRESENT_PARAMETERS parameters = game.parameters;
+  Check(game.device->Reset(&parameters) == D3D_OK, "Reset through the hook");
+  RenderFrames(game, 2);
+  Check(SaveBackBuffer(game, picture), "the frame is saved as " + picture);
+
+  ReleaseEffects(effects);
+  Check(FreeLibrary(plugin) != FALSE, "FreeLibrary");
+  Check(CodeBytes(game.device, 42) == endSceneBefore, "EndScene's code bytes are restored");
+  Check(CodeBytes(game.device, 16) == resetBefore, "Reset's code bytes are restored");
+  Check(GetWindowLongPtrA(game.window, GWLP_WNDPROC) == procedureBefore, "the window procedure is restored");
+  Check(RenderFrame(game) == D3D_OK, "frames after FreeLibrary");
+  PressKeyMessage(game, VK_INSERT);
+  Check(RenderFrame(game) == D3D_OK && Differences(plainFrame, ReadBackBuffer(game)) == 0,
+        "no overlay after FreeLibrary, and no crash");
+  CloseGame(game);
+  return Summary();
+}
