@@ -24,6 +24,24 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The Windows tests under Wine: wine64 runs the x86-64 build of the plug-in
+# (the kernel has no 32-bit support), Xvfb gives it a display, Mesa the
+# OpenGL that Wine's Direct3D 9 draws with (with the X libraries that Wine
+# loads at run time), and the posix-thread x86-64 MinGW compiler builds it.
+wine_packages=(wine64 xvfb libgl1 libglx-mesa0 libgl1-mesa-dri libxrender1 libxi6 libxrandr2 libxcursor1
+               libxfixes3 libxcomposite1 libxinerama1 libxxf86vm1
+               g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+wine_missing=()
+for p in "${wine_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || wine_missing+=("$p")
+done
+if [ ${#wine_missing[@]} -gt 0 ]; then
+  echo "setup: installing ${wine_missing[*]}"
+  [ "$apt_updated" -eq 1 ] || $sudo apt-get update -qq
+  apt_updated=1
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wine_missing[@]}" >/dev/null
+fi
+
 # Dear ImGui 1.92 comes from the source archive of Debian's unstable suite.
 imgui_dir="$root/.deps/imgui"
 if [ ! -f "$imgui_dir/imgui.h" ] || [ ! -f "$imgui_dir/backends/imgui_impl_dx9.cpp" ]; then

@@ -33,6 +33,10 @@ stop_server() {
 if [ ! -x "$wine" ]; then skip "wine64 is not installed (scripts/setup.sh installs it)"; fi
 
 if [ "$mode" = prefix ]; then
+  if [ -f "$prefix/.ready" ]; then
+    echo "reusing the Wine prefix $prefix"
+    exit 0
+  fi
   rm -rf "$prefix" "$cannot_start"
   mkdir -p "$(dirname "$prefix")"
   start=$(date +%s.%N)
@@ -48,6 +52,7 @@ if [ "$mode" = prefix ]; then
     echo "wineboot exited $status, a trivial Windows program exited $probe instead of 42" | tee "$cannot_start"
     skip "Wine cannot start Windows programs here"
   fi
+  touch "$prefix/.ready"
   exit 0
 fi
 
