@@ -82,11 +82,21 @@ std::uintptr_t MakeCallPatch(std::uintptr_t site, std::uintptr_t destination, bo
              static_cast<unsigned long long>(destination));
     return old;
   }
-  auto originalOpcode = GuardedRead<std::uint8_t>(site, protect);
+  const auto originalOpcode = GuardedRead<std::uint8_t>(site, protect);
+  const auto originalOperand = GuardedRead<std::uint32_t>(site + 1, protect);
+  // FF 15 / FF 25 are six bytes long: their last byte, left behind the
+  // five-byte call, would run as the start of an instruction when it returns.
+  const auto modrm = static_cast<std::uint8_t>(originalOperand & 0xFF);
+  const bool sixBytes = originalOpcode == 0xFF && (modrm == 0x15 || modrm == 0x25);
   auto displacement = static_cast<std::uint32_t>(destination - (site + 1) - 4);
   bool written = GuardedWrite<std::uint8_t>(site, 0xE8, protect);
   if (written && !GuardedWrite<std::uint32_t>(site + 1, displacement, protect)) {
     // Half a patch would leave a broken instruction: put the opcode back.
+    GuardedWrite<std::uint8_t>(site, originalOpcode, protect);
+    written = false;
+  }
+  if (written && sixBytes && !GuardedWrite<std::uint8_t>(site + 5, 0x90, protect)) {
+    GuardedWrite<std::uint32_t>(site + 1, originalOperand, protect);
     GuardedWrite<std::uint8_t>(site, originalOpcode, protect);
     written = false;
   }

@@ -38,5 +38,5 @@ std::uintptr_t ReadBranchTarget(std::uintptr_t site, bool protect);
 // the site had before (0 when unrecognised). Protect makes each access change
 // the page protection around itself. A destination beyond the 2 GiB reach of
 // rel32 (possible on x86-64 only) is refused with an ERROR line and nothing
-// is written.
+// is written. A six-byte FF 15 / FF 25 site gets a NOP in its sixth byte.
 std::uintptr_t MakeCallPatch(std::uintptr_t site, std::uintptr_t destination, bool protect);

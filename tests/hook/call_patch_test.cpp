@@ -77,7 +77,25 @@ TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughTheRipRelativePointer) {
   EXPECT_EQ(MakeCallPatch(site, kPage + 0x900, true), target);
   EXPECT_EQ(Byte(site), 0xE8);
   EXPECT_EQ(Int(site + 1), 0x900 - 0x200 - 5);
-  EXPECT_EQ(Byte(site + 5), 0x00);  // sixth byte of the old instruction (top of 0x3FA) stays
+  // The old instruction's sixth byte would run after the call returns: it becomes a NOP.
+  EXPECT_EQ(Byte(site + 5), 0x90);
+  EXPECT_EQ(Byte(site + 0x45), 0x00) << "only what is patched changes";
+}
+
+TEST_F(CallPatchTest, SixthByteOnALockedPageLeavesTheIndirectCallWhole) {
+  const std::uintptr_t site = kPage + kPageSize - 5;  // the sixth byte lies on the second page
+  const std::uintptr_t pointer = kPage + 0x600;
+  const std::uint64_t target = 0x1234;
+  std::memcpy(reinterpret_cast<void*>(pointer), &target, sizeof target);
+  Code(site, {0xFF, 0x15});
+  Put32(site + 2, static_cast<std::uint32_t>(pointer - (site + 6)));
+  Seal();
+  sim::FailVirtualProtectIn(kPage + kPageSize, kPageSize);
+  MakeCallPatch(site, kPage, true);
+  EXPECT_EQ(Byte(site), 0xFF);
+  EXPECT_EQ(Byte(site + 1), 0x15);
+  EXPECT_EQ(ReadBranchTarget(site, false), target);
+  EXPECT_EQ(DebuggerLines().size(), 1u);
 }
 
 // On x86-64 a rel32 call cannot reach beyond 2 GiB: writing the cut-down
