@@ -17,7 +17,7 @@
 namespace {
 
 // Where Dear ImGui lays out the overlay in an 800x600 window with no
-// imgui.ini: the "Intensity" slider of the Bloom tab and the two buttons.
+// imgui.ini: the "Intensity" slider of the Bloom tab and the save button.
 constexpr int kSliderLeft = 68, kSliderRight = 358, kSliderY = 187;
 constexpr int kSaveX = 375, kSaveY = 305;
 
