@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
   Check(overlayPixels > 20000, "INSERT shows the overlay", std::to_string(overlayPixels) + " pixels changed");
 
   const float before = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
+  Check(before == 1.25f, "the saved BloomIntensity=1.250000 is applied at creation", std::to_string(before));
   const int mouseSeen = GameMouseMessages();
   DragSlider(game);
   const float after = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
@@ -193,6 +194,9 @@ int main(int argc, char** argv) {
   D3DPRESENT_PARAMETERS parameters = game.parameters;
   Check(game.device->Reset(&parameters) == D3D_OK, "Reset through the hook");
   RenderFrames(game, 2);
+  const int afterReset = Differences(plainFrame, ReadBackBuffer(game));
+  Check(afterReset > 20000, "the overlay is drawn after Reset",
+        std::to_string(afterReset) + " pixels changed");
   Check(SaveBackBuffer(game, picture), "the frame is saved as " + picture);
 
   ReleaseEffects(effects);
