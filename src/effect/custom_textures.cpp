@@ -12,7 +12,7 @@
 
 std::vector<CustomTexture> textures2D;
 std::vector<CustomTexture> textures3D;
-bool customTexturesInitialized = false;
+std::atomic<bool> customTexturesInitialized{false};
 
 namespace {
 
@@ -86,7 +86,7 @@ void ScanTextureFolder(const std::string& folder, std::vector<CustomTexture>& li
 
 void InitializeCustomTextures(IDirect3DDevice9* device) {
   ScopedTimer timer("InitializeCustomTextures");
-  if (customTexturesInitialized) return;
+  if (customTexturesInitialized.load(std::memory_order_acquire)) return;
   DetectScreenMetrics(device);
   const std::string& folder = loaderConfig.TexturePath;
   ScanTextureFolder(folder, textures2D);
@@ -100,8 +100,15 @@ void InitializeCustomTextures(IDirect3DDevice9* device) {
   for (CustomTexture& record : textures3D)
     LoadTexture<IDirect3DVolumeTexture9>(&D3DXCreateVolumeTextureFromFileA, "3D", device, record);
   LogInfo("Custom texture loading complete.");
-  customTexturesInitialized = true;
+  customTexturesInitialized.store(true, std::memory_order_release);
   InstallDeviceHooks(device);
+}
+
+void InitializeCustomTexturesOnce(IDirect3DDevice9* device) {
+  if (customTexturesInitialized.load(std::memory_order_acquire)) return;
+  EnterCriticalSection(&liveShadersLock);
+  InitializeCustomTextures(device);
+  LeaveCriticalSection(&liveShadersLock);
 }
 
 void BindCustomTextures(ID3DXEffect* effect) {

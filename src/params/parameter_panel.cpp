@@ -44,6 +44,7 @@ bool HiddenByCondition(const ShaderParam& param,
 }  // namespace
 
 void EffectProxy::DrawParameterPanel() {
+  ProxyCallLocked locked(this);
   if (parameters.empty()) return;
 
   std::map<std::string, ParamGroup> groups;

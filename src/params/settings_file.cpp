@@ -69,6 +69,7 @@ void ApplyText(EffectProxy& proxy, ShaderParam& param, const char* text) {
 }  // namespace
 
 void EffectProxy::LoadParameterSettings() {
+  ProxyCallLocked locked(this);
   if (innerEffect == nullptr || parameters.empty()) return;
   bool found = false;
   for (ShaderParam& param : parameters) {
@@ -84,6 +85,7 @@ void EffectProxy::LoadParameterSettings() {
 }
 
 void EffectProxy::SaveParameterSettings() {
+  ProxyCallLocked locked(this);
   if (parameters.empty()) return;
   for (const ShaderParam& param : parameters) {
     std::string text = ValueText(param);
