@@ -2,6 +2,7 @@
 // device creation.
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "d3d_device.h"
 
@@ -87,5 +88,6 @@ class Direct3D9 final : public ComObject<IDirect3D9> {
 }  // namespace sim::detail
 
 extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
-  return sdkVersion == D3D_SDK_VERSION ? new sim::detail::Direct3D9() : nullptr;
+  if (sdkVersion != D3D_SDK_VERSION) return nullptr;
+  return new (std::nothrow) sim::detail::Direct3D9();
 }
