@@ -40,9 +40,4 @@ else()
   # declarations, for these two files only.
   target_include_directories(imgui_backends PRIVATE ${PROJECT_SOURCE_DIR}/sim/include/compat)
   target_link_libraries(imgui_backends PUBLIC vantorix_sim)
-  # The renderer backend handles a device that cannot create its texture or
-  # buffers (out of memory) by skipping the frame, but asserts on it first in
-  # debug builds. Built as in the shipped DLL, without assertions, so that
-  # tests can run the device out of memory.
-  set_source_files_properties(${IMGUI_DIR}/backends/imgui_impl_dx9.cpp PROPERTIES COMPILE_DEFINITIONS NDEBUG)
 endif()

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <atomic>
-#include <new>
 
 #include "sim/host_d3d.h"
 
@@ -22,26 +21,10 @@ class Shell {
 };
 void KeepShell(Shell* shell);
 
-// Direct3D reports running out of memory as E_OUTOFMEMORY and never throws;
-// the simulated methods that allocate run their work through this.
-template <class Work>
-HRESULT OutOfMemoryAsResult(Work&& work) noexcept {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-}
-
 template <class Interface>
 class ComObject : public Interface, public Shell {
  public:
   explicit ComObject(ObjectKind kind) : kind_(kind) { NoteCreated(kind); }
-  // Objects end as shells that are never destroyed, so this runs only when
-  // a derived constructor failed (out of memory): the object never lived.
-  ~ComObject() override {
-    if (!dead_) NoteDestroyed(kind_);
-  }
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
 

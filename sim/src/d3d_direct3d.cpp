@@ -2,7 +2,6 @@
 // device creation.
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "d3d_device.h"
 
@@ -88,6 +87,5 @@ class Direct3D9 final : public ComObject<IDirect3D9> {
 }  // namespace sim::detail
 
 extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
-  if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-  return new (std::nothrow) sim::detail::Direct3D9();
+  return sdkVersion == D3D_SDK_VERSION ? new sim::detail::Direct3D9() : nullptr;
 }

@@ -14,10 +14,6 @@ class Resource : public ComObject<Interface> {
       : ComObject<Interface>(kind), type_(type), device_(device), holdsDevice_(holdDevice) {
     if (device_ && holdsDevice_) device_->AddRef();
   }
-  // Runs only when a derived constructor failed (see ComObject).
-  ~Resource() override {
-    if (this->Alive() && holdsDevice_) SafeRelease(device_);
-  }
 
   HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
     if (!device || !device_) return D3DERR_INVALIDCALL;

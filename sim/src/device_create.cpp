@@ -12,20 +12,16 @@ namespace sim::detail {
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                               D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) {
   if (!texture || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *texture = new Texture2D(this, width, height, levels, usage, format, pool);
-    return D3D_OK;
-  });
+  *texture = new Texture2D(this, width, height, levels, usage, format, pool);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
                                     D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture9** texture,
                                     HANDLE* sharedHandle) {
   if (!texture || sharedHandle || width == 0 || height == 0 || depth == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *texture = new VolumeTexture(this, width, height, depth, levels, usage, format, pool);
-    return D3D_OK;
-  });
+  *texture = new VolumeTexture(this, width, height, depth, levels, usage, format, pool);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9**, HANDLE*) {
@@ -35,63 +31,51 @@ HRESULT Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                    IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) {
   if (!buffer || sharedHandle || length == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *buffer = new VertexBuffer(this, length, usage, fvf, pool);
-    return D3D_OK;
-  });
+  *buffer = new VertexBuffer(this, length, usage, fvf, pool);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) {
   if (!buffer || sharedHandle || length == 0) return D3DERR_INVALIDCALL;
   if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *buffer = new IndexBuffer(this, length, usage, format, pool);
-    return D3D_OK;
-  });
+  *buffer = new IndexBuffer(this, length, usage, format, pool);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                    DWORD quality, BOOL, IDirect3DSurface9** surface, HANDLE* sharedHandle) {
   if (!surface || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *surface = new Surface(
-        this, false,
-        SurfaceDesc(width, height, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample, quality),
-        nullptr);
-    return D3D_OK;
-  });
+  *surface = new Surface(
+      this, false,
+      SurfaceDesc(width, height, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample, quality),
+      nullptr);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                           D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL,
                                           IDirect3DSurface9** surface, HANDLE* sharedHandle) {
   if (!surface || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *surface = new Surface(
-        this, false,
-        SurfaceDesc(width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample, quality),
-        nullptr);
-    return D3D_OK;
-  });
+  *surface = new Surface(
+      this, false,
+      SurfaceDesc(width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample, quality),
+      nullptr);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
                                             IDirect3DSurface9** surface, HANDLE* sharedHandle) {
   if (!surface || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *surface = new Surface(this, false, SurfaceDesc(width, height, format, 0, pool, D3DMULTISAMPLE_NONE, 0),
-                           nullptr);
-    return D3D_OK;
-  });
+  *surface =
+      new Surface(this, false, SurfaceDesc(width, height, format, 0, pool, D3DMULTISAMPLE_NONE, 0), nullptr);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** block) {
   if (!block || type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    *block = new StateBlock(this);
-    return D3D_OK;
-  });
+  *block = new StateBlock(this);
+  return D3D_OK;
 }
 
 HRESULT Device::BeginStateBlock() {
@@ -103,10 +87,8 @@ HRESULT Device::BeginStateBlock() {
 HRESULT Device::EndStateBlock(IDirect3DStateBlock9** block) {
   if (!block || !recordingStateBlock_) return D3DERR_INVALIDCALL;
   recordingStateBlock_ = false;
-  return OutOfMemoryAsResult([&] {
-    *block = new StateBlock(this);
-    return D3D_OK;
-  });
+  *block = new StateBlock(this);
+  return D3D_OK;
 }
 
 HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9**) {

@@ -38,32 +38,30 @@ PipelineState Device::CaptureState() {
   return state;
 }
 
-// The copy that may run out of memory is made first; the device's state
-// changes only once it exists.
 void Device::ApplyState(const PipelineState& state) {
-  PipelineState bound = state;
-  AddStateReferences(bound);
   PipelineState previous;
   previous.textures = std::move(textures_);
   previous.streams = std::move(streams_);
   previous.indices = indices_;
 
-  viewport_ = bound.viewport;
-  scissor_ = bound.scissor;
-  renderStates_ = std::move(bound.renderStates);
-  transforms_ = std::move(bound.transforms);
-  stageStates_ = std::move(bound.stageStates);
-  samplerStates_ = std::move(bound.samplerStates);
+  viewport_ = state.viewport;
+  scissor_ = state.scissor;
+  renderStates_ = state.renderStates;
+  transforms_ = state.transforms;
+  stageStates_ = state.stageStates;
+  samplerStates_ = state.samplerStates;
+  PipelineState bound = state;
+  AddStateReferences(bound);
   textures_ = std::move(bound.textures);
   streams_ = std::move(bound.streams);
   indices_ = bound.indices;
-  fvf_ = bound.fvf;
+  fvf_ = state.fvf;
   ReleaseState(previous);
 }
 
-StateBlock::StateBlock(Device* device)
-    : ComObject(ObjectKind::StateBlock), device_(device), state_(device->CaptureState()) {
+StateBlock::StateBlock(Device* device) : ComObject(ObjectKind::StateBlock), device_(device) {
   device_->AddRef();
+  state_ = device_->CaptureState();
 }
 
 HRESULT StateBlock::GetDevice(IDirect3DDevice9** device) {
@@ -75,20 +73,16 @@ HRESULT StateBlock::GetDevice(IDirect3DDevice9** device) {
 
 HRESULT StateBlock::Capture() {
   if (!device_) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    PipelineState fresh = device_->CaptureState();
-    ReleaseState(state_);
-    state_ = std::move(fresh);
-    return D3D_OK;
-  });
+  PipelineState fresh = device_->CaptureState();
+  ReleaseState(state_);
+  state_ = std::move(fresh);
+  return D3D_OK;
 }
 
 HRESULT StateBlock::Apply() {
   if (!device_) return D3DERR_INVALIDCALL;
-  return OutOfMemoryAsResult([&] {
-    device_->ApplyState(state_);
-    return D3D_OK;
-  });
+  device_->ApplyState(state_);
+  return D3D_OK;
 }
 
 void StateBlock::OnFinalRelease() {
