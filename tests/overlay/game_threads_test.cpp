@@ -6,7 +6,6 @@
 // (preset native-tsan), any data race among them fails the run.
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
