@@ -1,17 +1,50 @@
 #!/usr/bin/env bash
-# Sets up, builds the native tests and the Windows plug-in, and runs every test.
+# Sets up, builds the native tests and the Windows plug-in, and runs every test:
+# the normal suite, then the same suite under AddressSanitizer + UBSan and under
+# ThreadSanitizer, then short fuzz runs. `--quick` runs the normal suite only.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+quick=0
+if [ "${1:-}" = "--quick" ]; then quick=1; fi
 bash scripts/setup.sh
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
+# Runs one named stage and reports how long it took.
+stage() {
+  local name="$1"
+  shift
+  local start=$SECONDS
+  echo "=== $name"
+  "$@"
+  echo "=== $name: $((SECONDS - start)) s"
+}
 
+suite() {
+  local preset="$1"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2
+  ctest --preset "$preset" -j2
+}
+
+stage "Windows plug-in" bash -c 'cmake --preset win32 >/dev/null && cmake --build --preset win32'
 # The x86-64 Windows build that the Wine tests run (test-only).
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
+stage "Windows x86-64 test build" bash -c 'cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2'
+stage "tests" suite native
+if [ "$quick" -eq 1 ]; then exit 0; fi
 
-cmake --preset native >/dev/null
-cmake --build --preset native
-ctest --preset native -j2
+stage "tests under AddressSanitizer + UBSan" suite native-asan
+# ThreadSanitizer needs a fixed address-space layout on kernels with high
+# mmap randomisation; setarch -R turns randomisation off for the run.
+tsan_suite() {
+  cmake --preset native-tsan >/dev/null
+  cmake --build --preset native-tsan -j2
+  if command -v setarch >/dev/null; then
+    setarch "$(uname -m)" -R ctest --preset native-tsan -j2
+  else
+    ctest --preset native-tsan -j2
+  fi
+}
+stage "tests under ThreadSanitizer" tsan_suite
+if [ -f scripts/fuzz.sh ]; then
+  stage "fuzzing, 20 s per target" bash scripts/fuzz.sh 20
+fi

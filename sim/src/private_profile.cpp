@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@
 #include "sim/host_kernel.h"
 
 namespace {
+
+// Windows serialises profile reads and writes, so a reader on one thread never
+// sees a file half written by another.
+std::mutex profileLock;
 
 std::string Trim(const std::string& text) {
   auto isBlank = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -132,6 +137,7 @@ extern "C" {
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                       DWORD size, LPCSTR fileName) {
+  std::lock_guard<std::mutex> guard(profileLock);
   bool exists = false;
   std::vector<std::string> lines = ReadLines(fileName, &exists);
   if (section == nullptr || key == nullptr) {
@@ -154,6 +160,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 }
 
 UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+  std::lock_guard<std::mutex> guard(profileLock);
   bool exists = false;
   std::vector<std::string> lines = ReadLines(fileName, &exists);
   std::string value;
@@ -172,6 +179,7 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  std::lock_guard<std::mutex> guard(profileLock);
   if (section == nullptr || fileName == nullptr) return FALSE;
   bool exists = false;
   std::vector<std::string> lines = ReadLines(fileName, &exists);

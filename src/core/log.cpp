@@ -1,8 +1,8 @@
 #include "core/log.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "core/config.h"
 #include "platform/files.h"
@@ -53,29 +53,23 @@ VANTORIX_DEFINE_LOG(LogWarn, Level::kWarn, "[WARN] ")
 VANTORIX_DEFINE_LOG(LogError, Level::kError, "[ERROR] ")
 VANTORIX_DEFINE_LOG(LogDebug, Level::kDebug, "[DEBUG] ")
 
+// Assembled in a fixed buffer: a line is written even when memory ran out.
 void WriteLogLine(const char* tag, const char* message) {
-  try {
-    std::string line;
-    if (loaderConfig.IncludeTimestamps != 0) {
-      SYSTEMTIME now;
-      GetLocalTime(&now);
-      char stamp[64];
-      std::snprintf(stamp, sizeof(stamp), "[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", now.wYear, now.wMonth,
-                    now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-      line += stamp;
-    }
-    line += tag;
-    line += message;
-    line += "\n";
+  char stamp[64] = "";
+  if (loaderConfig.IncludeTimestamps != 0) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::snprintf(stamp, sizeof(stamp), "[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+  }
+  char line[sizeof(stamp) + 16 + 1024 + 2];
+  std::snprintf(line, sizeof(line), "%s%s%s\n", stamp, tag, message);
 
-    OutputDebugStringA(line.c_str());
-    if (loaderConfig.EnableConsole != 0) WriteToConsole(line.c_str());
-    if (loaderConfig.LogToFile != 0 && logStream != nullptr) {
-      std::fputs(line.c_str(), logStream);
-      std::fflush(logStream);
-    }
-  } catch (...) {
-    // Out of memory while assembling a line: the line is lost, the host goes on.
+  OutputDebugStringA(line);
+  if (loaderConfig.EnableConsole != 0) WriteToConsole(line);
+  if (loaderConfig.LogToFile != 0 && logStream != nullptr) {
+    std::fputs(line, logStream);
+    std::fflush(logStream);
   }
 }
 

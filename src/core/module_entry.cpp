@@ -21,9 +21,9 @@ bool attached = false;
 
 // A library loaded again into the same process starts from scratch.
 void ResetModuleState() {
-  overlayState = OverlayState{};
+  ResetOverlayState();
   screenMetrics = ScreenMetrics{};
-  customTexturesInitialized = false;
+  customTexturesInitialized.store(false, std::memory_order_relaxed);
 }
 
 void Attach() {
@@ -41,6 +41,7 @@ void Attach() {
             loaderConfig.IncludeTimestamps);
   }
   InitializeCriticalSection(&liveShadersLock);
+  InitializeCriticalSection(&overlayLock);
   InitializeHookingLibrary();
   LogInfo("Setting hooks...");
   RedirectHostCallSite();
@@ -55,6 +56,7 @@ void Detach() {
   RemoveDeviceHooks();
   CloseLogFile();
   ReleaseCustomTextures();
+  DeleteCriticalSection(&overlayLock);
   DeleteCriticalSection(&liveShadersLock);
   if (loaderConfig.EnableConsole != 0) FreeConsole();
 }

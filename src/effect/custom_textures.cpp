@@ -12,7 +12,7 @@
 
 std::vector<CustomTexture> textures2D;
 std::vector<CustomTexture> textures3D;
-bool customTexturesInitialized = false;
+std::atomic<bool> customTexturesInitialized{false};
 
 namespace {
 
@@ -84,10 +84,9 @@ void ScanTextureFolder(const std::string& folder, std::vector<CustomTexture>& li
   }
 }
 
-void InitializeCustomTextures(IDirect3DDevice9* device) {
-  ScopedTimer timer("InitializeCustomTextures");
-  if (customTexturesInitialized) return;
-  DetectScreenMetrics(device);
+namespace {
+
+void ScanAndLoad(IDirect3DDevice9* device) {
   const std::string& folder = loaderConfig.TexturePath;
   ScanTextureFolder(folder, textures2D);
   ScanTextureFolder(folder + loaderConfig.LUTsSubdir, textures2D);
@@ -99,9 +98,31 @@ void InitializeCustomTextures(IDirect3DDevice9* device) {
     LoadTexture<IDirect3DTexture9>(&D3DXCreateTextureFromFileA, "2D", device, record);
   for (CustomTexture& record : textures3D)
     LoadTexture<IDirect3DVolumeTexture9>(&D3DXCreateVolumeTextureFromFileA, "3D", device, record);
+}
+
+}  // namespace
+
+// Running out of memory while scanning or loading keeps the textures loaded
+// until then; the device hooks are installed all the same.
+void InitializeCustomTextures(IDirect3DDevice9* device) {
+  ScopedTimer timer("InitializeCustomTextures");
+  if (customTexturesInitialized.load(std::memory_order_acquire)) return;
+  DetectScreenMetrics(device);
+  try {
+    ScanAndLoad(device);
+  } catch (...) {
+    LogError("Out of memory while loading the custom textures");
+  }
   LogInfo("Custom texture loading complete.");
-  customTexturesInitialized = true;
+  customTexturesInitialized.store(true, std::memory_order_release);
   InstallDeviceHooks(device);
+}
+
+void InitializeCustomTexturesOnce(IDirect3DDevice9* device) {
+  if (customTexturesInitialized.load(std::memory_order_acquire)) return;
+  EnterCriticalSection(&liveShadersLock);
+  InitializeCustomTextures(device);
+  LeaveCriticalSection(&liveShadersLock);
 }
 
 void BindCustomTextures(ID3DXEffect* effect) {

@@ -5,6 +5,7 @@
 // compiled effect while the game keeps its handles and values.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -169,11 +170,27 @@ class EffectProxy : public ID3DXEffect {
   void DrawParameterPanel();
 
   ID3DXEffect* innerEffect;
-  ULONG refCount;
+  std::atomic<ULONG> refCount;
   std::string shaderName;
   std::map<D3DXHANDLE, std::string, HandleAddressLess> parameterNames;
   std::map<D3DXHANDLE, std::string, HandleAddressLess> techniqueNames;
   std::map<std::string, std::vector<std::uint8_t>> recordedValues;
   std::string currentTechniqueName;
   std::vector<ShaderParam> parameters;
+  // Serialises the game's calls, on whichever thread it makes them, with the
+  // render thread's: the "Time" update, the panel, the save and the swap of
+  // a hot reload. Recursive, so the panel may set values through the proxy.
+  CRITICAL_SECTION callLock;
+};
+
+// Holds a proxy's call lock for the scope.
+class ProxyCallLocked {
+ public:
+  explicit ProxyCallLocked(EffectProxy* proxy) : lock_(&proxy->callLock) { EnterCriticalSection(lock_); }
+  ~ProxyCallLocked() { LeaveCriticalSection(lock_); }
+  ProxyCallLocked(const ProxyCallLocked&) = delete;
+  ProxyCallLocked& operator=(const ProxyCallLocked&) = delete;
+
+ private:
+  CRITICAL_SECTION* lock_;
 };

@@ -96,6 +96,7 @@ D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
 }
 
 void EffectProxy::SwapInnerEffect(ID3DXEffect* newEffect) {
+  ProxyCallLocked locked(this);
   ID3DXEffect* oldEffect = innerEffect;
   innerEffect = newEffect;
   if (newEffect) {

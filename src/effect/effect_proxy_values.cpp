@@ -17,6 +17,7 @@ static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
 // unchecked", so the caller's count only bounds what can be read: the bytes
 // recorded are at most what the parameter holds on the current effect.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
+  ProxyCallLocked locked(this);
   D3DXHANDLE resolved = ResolveParameterHandle(hParameter);
   UINT recorded = Bytes;
   D3DXPARAMETER_DESC desc{};
@@ -30,71 +31,84 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pb, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pn, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetIntArray(ResolveParameterHandle(hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pf, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
                                                       UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
                                                       UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // Transposed matrices are recorded as passed, not transposed.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposeArray(D3DXHANDLE hParameter,
                                                                const D3DXMATRIX* pMatrix, UINT Count) {
+  ProxyCallLocked locked(this);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // The terminating NUL is part of the recorded bytes.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR pString) {
+  ProxyCallLocked locked(this);
   if (pString &&
       !RecordParameterValue(hParameter, pString, static_cast<std::uint32_t>(std::strlen(pString) + 1)))
     return E_OUTOFMEMORY;
@@ -104,108 +118,132 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR p
 // Calls that record nothing: the handle is resolved and the rest passes on.
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetValue(ResolveParameterHandle(hParameter), pData, Bytes);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBool(D3DXHANDLE hParameter, BOOL* pb) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetBool(ResolveParameterHandle(hParameter), pb);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBoolArray(D3DXHANDLE hParameter, BOOL* pb, UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetInt(D3DXHANDLE hParameter, INT* pn) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetInt(ResolveParameterHandle(hParameter), pn);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetIntArray(D3DXHANDLE hParameter, INT* pn, UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetIntArray(ResolveParameterHandle(hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetFloat(ResolveParameterHandle(hParameter), pf);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetVector(ResolveParameterHandle(hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
                                                       UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrix(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                       UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixPointerArray(D3DXHANDLE hParameter,
                                                              const D3DXMATRIX** ppMatrix, UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->SetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixPointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
                                                              UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTranspose(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposeArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                                UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       const D3DXMATRIX** ppMatrix,
                                                                       UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->SetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       D3DXMATRIX** ppMatrix, UINT Count) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetString(D3DXHANDLE hParameter, LPCSTR* ppString) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetString(ResolveParameterHandle(hParameter), ppString);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
+  ProxyCallLocked locked(this);
   return innerEffect->SetTexture(ResolveParameterHandle(hParameter), pTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetTexture(ResolveParameterHandle(hParameter), ppTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetPixelShader(D3DXHANDLE hParameter,
                                                       LPDIRECT3DPIXELSHADER9* ppPShader) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetPixelShader(ResolveParameterHandle(hParameter), ppPShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVertexShader(D3DXHANDLE hParameter,
                                                        LPDIRECT3DVERTEXSHADER9* ppVShader) {
+  ProxyCallLocked locked(this);
   return innerEffect->GetVertexShader(ResolveParameterHandle(hParameter), ppVShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetArrayRange(D3DXHANDLE hParameter, UINT uStart, UINT uEnd) {
+  ProxyCallLocked locked(this);
   return innerEffect->SetArrayRange(ResolveParameterHandle(hParameter), uStart, uEnd);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetRawValue(D3DXHANDLE hParameter, LPCVOID pData, UINT ByteOffset,
                                                    UINT Bytes) {
+  ProxyCallLocked locked(this);
   return innerEffect->SetRawValue(ResolveParameterHandle(hParameter), pData, ByteOffset, Bytes);
 }

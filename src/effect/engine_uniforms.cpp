@@ -14,6 +14,20 @@ float ElapsedSeconds() {
   return static_cast<float>(elapsedMs) * 0.001f;
 }
 
+namespace {
+
+// False before the overlay exists. Effects are also created on threads other
+// than the render thread, so the context is read under the overlay lock.
+bool OverlayMousePosition(ImVec2& position) {
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return false;
+  OverlayLocked locked;
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return false;
+  position = ImGui::GetIO().MousePos;
+  return true;
+}
+
+}  // namespace
+
 void ApplyEngineUniforms(ID3DXEffect* effect) {
   if (effect == nullptr) return;
   const ScreenMetrics& m = screenMetrics;
@@ -21,8 +35,8 @@ void ApplyEngineUniforms(ID3DXEffect* effect) {
   effect->SetFloat("ScreenResolutionY", m.resolutionY);
   effect->SetFloat("AspectRatio", m.aspectRatio);
   effect->SetFloat("Time", ElapsedSeconds());
-  if (overlayState.overlayInitialized) {
-    const ImVec2 mouse = ImGui::GetIO().MousePos;
+  ImVec2 mouse;
+  if (OverlayMousePosition(mouse)) {
     effect->SetFloat("MouseX", mouse.x);
     effect->SetFloat("MouseY", mouse.y);
   }
@@ -36,7 +50,7 @@ void ApplyEngineUniforms(ID3DXEffect* effect) {
 }
 
 void UpdateTimeUniform() {
-  if (liveShaders.empty()) return;
+  if (!anyLiveShader.load(std::memory_order_relaxed)) return;
   const float time = ElapsedSeconds();
   if (!TryEnterCriticalSection(&liveShadersLock)) return;
   for (const LoadedShader& shader : liveShaders) {

@@ -82,6 +82,7 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
   EnterCriticalSection(&liveShadersLock);
   try {
     liveShaders.push_back(LoadedShader{proxy, name});
+    anyLiveShader.store(true, std::memory_order_relaxed);
     proxy->AddRef();
     listed = true;
   } catch (...) {
@@ -130,7 +131,7 @@ HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODU
   const char* shown = numbered ? number : pSrcResource;
   LogInfo("Hook triggered for shader: %s", shown);
   ScopedTimer timer("D3DXCreateEffectFromResourceHook");
-  if (!customTexturesInitialized) InitializeCustomTextures(pDevice);
+  InitializeCustomTexturesOnce(pDevice);
 
   bool fromFile = false;
   if (!numbered && FitsNameBuffer(pSrcResource)) {

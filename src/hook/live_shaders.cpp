@@ -4,6 +4,7 @@
 
 std::vector<LoadedShader> liveShaders;
 CRITICAL_SECTION liveShadersLock;
+std::atomic<bool> anyLiveShader{false};
 
 void ReleaseLiveShaders() {
   EnterCriticalSection(&liveShadersLock);
@@ -11,5 +12,6 @@ void ReleaseLiveShaders() {
     if (shader.proxy) shader.proxy->Release();
   }
   liveShaders.clear();
+  anyLiveShader.store(false, std::memory_order_relaxed);
   LeaveCriticalSection(&liveShadersLock);
 }

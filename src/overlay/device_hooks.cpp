@@ -31,9 +31,21 @@ bool CreateAndEnable(void* target, Function detour, Function* trampoline) {
 }
 
 void ServeReloadRequest(IDirect3DDevice9* device) {
-  if (!overlayState.reloadRequested) return;
-  overlayState.reloadRequested = false;
+  if (!overlayState.reloadRequested.exchange(false, std::memory_order_relaxed)) return;
   ReloadAllShaders(device);
+}
+
+// Initialisation and the frame use the Dear ImGui context that the window's
+// thread feeds with messages, so both run under the overlay lock.
+void InitializeOverlayOnce(IDirect3DDevice9* device) {
+  if (overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
+  OverlayLocked locked;
+  InitializeOverlay(device);
+}
+
+void OverlayFrame() {
+  OverlayLocked locked;
+  RenderOverlayFrame();
 }
 
 }  // namespace
@@ -56,16 +68,16 @@ void InstallDeviceHooks(IDirect3DDevice9* device) {
 }
 
 HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
-  if (!overlayState.overlayInitialized) InitializeOverlay(device);
+  InitializeOverlayOnce(device);
   PollEndKey();
   ServeReloadRequest(device);
-  if (overlayState.overlayInitialized) RenderOverlayFrame();
+  OverlayFrame();
   UpdateTimeUniform();
   return overlayState.endSceneTrampoline(device);
 }
 
 HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
-  const bool overlay = overlayState.overlayInitialized;
+  const bool overlay = overlayState.overlayInitialized.load(std::memory_order_relaxed);
   if (overlay) InvalidateOverlayDeviceObjects();
   const HRESULT result = overlayState.resetTrampoline(device, parameters);
   if (overlay) RecreateOverlayDeviceObjects();

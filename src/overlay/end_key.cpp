@@ -10,6 +10,6 @@ void PollEndKey() {
     return;
   }
   if (overlayState.endKeyLatched) return;
-  overlayState.reloadRequested = true;
+  overlayState.reloadRequested.store(true, std::memory_order_relaxed);
   overlayState.endKeyLatched = true;
 }

@@ -55,16 +55,21 @@ void SaveAllShaders() {
 
 void DrawOverlayWindow() {
   ImGui::SetNextWindowSize(ImVec2(450.0f, 600.0f), ImGuiCond_FirstUseEver);
-  if (ImGui::Begin(kWindowTitle, &overlayState.overlayVisible, 0)) {
+  // The close button clears the flag through a plain bool; the window's
+  // thread changes it only under the overlay lock, which this frame holds.
+  bool open = true;
+  if (ImGui::Begin(kWindowTitle, &open, 0)) {
     ImGui::Text("Shader Configuration Interface");
     ImGui::Separator();
     DrawShaderTabs();
     ImGui::Separator();
-    if (ImGui::Button("Force Reload (END)", ImVec2(200.0f, 0.0f))) overlayState.reloadRequested = true;
+    if (ImGui::Button("Force Reload (END)", ImVec2(200.0f, 0.0f)))
+      overlayState.reloadRequested.store(true, std::memory_order_relaxed);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("SAVE CONFIG TO DISK", ImVec2(200.0f, 0.0f))) SaveAllShaders();
   }
   ImGui::End();
+  if (!open) overlayState.overlayVisible.store(false, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -79,7 +84,7 @@ void InitializeOverlay(IDirect3DDevice9* device) {
   ApplyOverlayTheme();
   overlayState.previousWndProc = SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC,
                                                    reinterpret_cast<LONG_PTR>(&OverlayWndProc));
-  overlayState.overlayInitialized = true;
+  overlayState.overlayInitialized.store(true, std::memory_order_relaxed);
   LogInfo("ImGui Initialized.");
 }
 
@@ -87,10 +92,10 @@ void RenderOverlayFrame() {
   ImGui_ImplDX9_NewFrame();
   ImGui_ImplWin32_NewFrame();
   ImGui::NewFrame();
-  if (overlayState.overlayVisible) DrawOverlayWindow();
+  if (overlayState.overlayVisible.load(std::memory_order_relaxed)) DrawOverlayWindow();
   // The library draws its own cursor exactly while the window is shown,
   // including after the window's close button hid it.
-  ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible;
+  ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(std::memory_order_relaxed);
   ImGui::EndFrame();
   ImGui::Render();
   ImGui_ImplDX9_RenderDrawData(ImGui::GetDrawData());
@@ -109,12 +114,13 @@ void RecreateOverlayDeviceObjects() {
 // put back: restoring its null result would leave the window without a
 // procedure.
 void ShutdownOverlay() {
-  if (!overlayState.overlayInitialized) return;
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
+  OverlayLocked locked;
   if (overlayState.previousWndProc != 0) {
     SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC, overlayState.previousWndProc);
   }
   ImGui_ImplDX9_Shutdown();
   ImGui_ImplWin32_Shutdown();
   ImGui::DestroyContext(nullptr);
-  overlayState.overlayInitialized = false;
+  overlayState.overlayInitialized.store(false, std::memory_order_relaxed);
 }

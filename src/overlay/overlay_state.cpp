@@ -1,3 +1,17 @@
 #include "overlay/overlay_state.h"
 
 OverlayState overlayState;
+CRITICAL_SECTION overlayLock;
+
+void ResetOverlayState() {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  overlayState.deviceHooksInstalled = false;
+  overlayState.endSceneTrampoline = nullptr;
+  overlayState.resetTrampoline = nullptr;
+  overlayState.overlayInitialized.store(false, relaxed);
+  overlayState.overlayVisible.store(false, relaxed);
+  overlayState.overlayWindow = nullptr;
+  overlayState.previousWndProc = 0;
+  overlayState.reloadRequested.store(false, relaxed);
+  overlayState.endKeyLatched = false;
+}

@@ -1,7 +1,11 @@
 // Module-wide state shared by the device hooks, the overlay, hot reload and
 // shutdown. One instance, all false or null until the hooks and the overlay
-// set it up; none of it is guarded by a lock.
+// set it up. The flags that the render thread, the window's thread and the
+// threads creating effects read while another thread may write them are
+// atomic; they carry no data with them, so relaxed loads and stores suffice.
 #pragma once
+
+#include <atomic>
 
 #include "platform/direct3d.h"
 
@@ -13,12 +17,31 @@ struct OverlayState {
   bool deviceHooksInstalled = false;  // the EndScene detour is created and enabled
   EndSceneFunction endSceneTrampoline = nullptr;
   ResetFunction resetTrampoline = nullptr;
-  bool overlayInitialized = false;  // Dear ImGui is up and the window procedure replaced
-  bool overlayVisible = false;
+  // Dear ImGui is up and the window procedure replaced.
+  std::atomic<bool> overlayInitialized{false};
+  std::atomic<bool> overlayVisible{false};
   HWND overlayWindow = nullptr;
   LONG_PTR previousWndProc = 0;  // as SetWindowLongPtrA returned it; 0 when it failed
-  bool reloadRequested = false;
-  bool endKeyLatched = false;
+  std::atomic<bool> reloadRequested{false};
+  bool endKeyLatched = false;  // render thread only
 };
 
 extern OverlayState overlayState;
+
+// Puts every field back to its state at load.
+void ResetOverlayState();
+
+// Guards the Dear ImGui context, which is not thread-safe, and the window
+// procedure fields: the render thread holds it while it initialises and
+// draws the overlay, the window's thread while it feeds a message to Dear
+// ImGui, a creating thread while it reads the mouse position. It is never
+// held while the host's own window procedure runs.
+extern CRITICAL_SECTION overlayLock;
+
+class OverlayLocked {
+ public:
+  OverlayLocked() { EnterCriticalSection(&overlayLock); }
+  ~OverlayLocked() { LeaveCriticalSection(&overlayLock); }
+  OverlayLocked(const OverlayLocked&) = delete;
+  OverlayLocked& operator=(const OverlayLocked&) = delete;
+};

@@ -22,16 +22,24 @@ bool InRange(UINT message, UINT first, UINT last) {
 
 }  // namespace
 
+// Dear ImGui sees the message under the overlay lock; the host's procedure
+// runs after the lock is left, so that it may do anything, even wait for the
+// render thread.
 LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_KEYDOWN && wParam == VK_INSERT) {
-    overlayState.overlayVisible = !overlayState.overlayVisible;
-    ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible;
+  constexpr auto relaxed = std::memory_order_relaxed;
+  LONG_PTR previousWndProc = 0;
+  {
+    OverlayLocked locked;
+    if (message == WM_KEYDOWN && wParam == VK_INSERT) {
+      overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
+      ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+    }
+    if (overlayState.overlayVisible.load(relaxed) && overlayState.overlayInitialized.load(relaxed)) {
+      if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
+      if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
+      if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
+    }
+    previousWndProc = overlayState.previousWndProc;
   }
-  if (overlayState.overlayVisible && overlayState.overlayInitialized) {
-    if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
-    if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
-    if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
-  }
-  return CallWindowProcA(reinterpret_cast<WNDPROC>(overlayState.previousWndProc), window, message, wParam,
-                         lParam);
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(previousWndProc), window, message, wParam, lParam);
 }

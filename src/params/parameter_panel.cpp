@@ -9,6 +9,7 @@
 #include <map>
 
 #include "effect/effect_proxy.h"
+#include "effect/without_throwing.h"
 
 namespace {
 
@@ -41,20 +42,31 @@ bool HiddenByCondition(const ShaderParam& param,
   return firstWord == 0;
 }
 
-}  // namespace
-
-void EffectProxy::DrawParameterPanel() {
-  if (parameters.empty()) return;
-
-  std::map<std::string, ParamGroup> groups;
+// Everything that allocates happens here, before the first widget, so that
+// running out of memory leaves Dear ImGui's frame balanced.
+void GroupParameters(std::vector<ShaderParam>& parameters, std::map<std::string, ParamGroup>& groups,
+                     std::vector<ParamGroup*>& sorted) {
   for (ShaderParam& param : parameters) {
     ParamGroup& group = groups[param.group];
     group.name = param.group;
     group.members.push_back(&param);
     if (param.groupOrder > group.order) group.order = param.groupOrder;
   }
+  sorted = SortedGroups(groups);
+}
 
-  for (ParamGroup* group : SortedGroups(groups)) {
+}  // namespace
+
+void EffectProxy::DrawParameterPanel() {
+  ProxyCallLocked locked(this);
+  if (parameters.empty()) return;
+
+  std::map<std::string, ParamGroup> groups;
+  std::vector<ParamGroup*> sorted;
+  if (!WithoutThrowing("drawing the parameters", shaderName,
+                       [&] { GroupParameters(parameters, groups, sorted); }))
+    return;
+  for (ParamGroup* group : sorted) {
     std::sort(group->members.begin(), group->members.end(),
               [](const ShaderParam* a, const ShaderParam* b) { return a->order < b->order; });
     if (!ImGui::CollapsingHeader(group->name.c_str(), ImGuiTreeNodeFlags_DefaultOpen)) continue;

@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "effect/effect_proxy.h"
+#include "effect/without_throwing.h"
 #include "platform/win32.h"
 
 namespace {
@@ -69,6 +70,7 @@ void ApplyText(EffectProxy& proxy, ShaderParam& param, const char* text) {
 }  // namespace
 
 void EffectProxy::LoadParameterSettings() {
+  ProxyCallLocked locked(this);
   if (innerEffect == nullptr || parameters.empty()) return;
   bool found = false;
   for (ShaderParam& param : parameters) {
@@ -84,12 +86,15 @@ void EffectProxy::LoadParameterSettings() {
 }
 
 void EffectProxy::SaveParameterSettings() {
+  ProxyCallLocked locked(this);
   if (parameters.empty()) return;
-  for (const ShaderParam& param : parameters) {
-    std::string text = ValueText(param);
-    if (!text.empty()) {
-      WritePrivateProfileStringA(shaderName.c_str(), param.name.c_str(), text.c_str(), kSettingsFile);
+  const bool saved = WithoutThrowing("saving the settings", shaderName, [&] {
+    for (const ShaderParam& param : parameters) {
+      std::string text = ValueText(param);
+      if (!text.empty()) {
+        WritePrivateProfileStringA(shaderName.c_str(), param.name.c_str(), text.c_str(), kSettingsFile);
+      }
     }
-  }
-  LogInfo("Saved settings for %s to %s", shaderName.c_str(), kSettingsFile);
+  });
+  if (saved) LogInfo("Saved settings for %s to %s", shaderName.c_str(), kSettingsFile);
 }

@@ -1,0 +1,191 @@
+// A game's threads all at once: two loader threads create effects through the
+// call site and set their first values, the render thread draws frames with
+// the overlay shown, resets the device now and then and sets per-frame values,
+// and the window's thread delivers INSERT, END and mouse messages that reload
+// and save. Bounded in count and in time. Built with ThreadSanitizer
+// (preset native-tsan), any data race among them fails the run.
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "hook/live_shaders.h"
+#include "overlay_fixture.h"
+#include "sim/host_code.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+constexpr int kCreationsPerLoader = 10;
+constexpr int kFrames = 120;
+constexpr auto kTimeLimit = std::chrono::seconds(60);
+
+const char kGrade[] = R"(
+float Saturation < string UIName = "Saturation"; float UIMin = 0; float UIMax = 2; > = 1.0;
+float3 Tint < string UIName = "Tint"; string UIWidget = "Color"; > = {1, 1, 1};
+technique T { pass P { } }
+)";
+
+class GameThreadsTest : public OverlayFixture {
+ protected:
+  using Clock = std::chrono::steady_clock;
+
+  bool TimeLeft() const { return Clock::now() < deadline; }
+
+  // Waits until the render thread has drawn `count` more frames (or stopped).
+  void WaitFrames(int count) {
+    const int target = framesDrawn.load() + count;
+    while (framesDrawn.load() < target && !renderDone.load() && TimeLeft()) std::this_thread::yield();
+  }
+
+  // One loader thread: creates its effects and sets a first value on each, as
+  // a game does right after creating an effect, then hands it to the renderer.
+  void Load(const char* name, const char* parameter, float first, int count) {
+    for (int i = 0; i < count && TimeLeft(); ++i) {
+      ID3DXEffect* effect = nullptr;
+      ASSERT_EQ(sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect,
+                                                  nullptr),
+                S_OK);
+      effect->SetFloat(effect->GetParameterByName(nullptr, parameter), first);
+      std::lock_guard<std::mutex> guard(handedOverLock);
+      handedOver.push_back({effect, parameter, first});
+    }
+  }
+
+  // The render thread: per-frame values on every effect it was handed, a
+  // device reset every 40 frames, then the frame through the hooked EndScene.
+  void Render() {
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = kWidth;
+    parameters.BackBufferHeight = kHeight;
+    for (int frame = 0; frame < kFrames && TimeLeft(); ++frame) {
+      std::vector<HandedOver> effects;
+      {
+        std::lock_guard<std::mutex> guard(handedOverLock);
+        effects = handedOver;
+      }
+      const float value = 0.5f + static_cast<float>(frame) / 1000.0f;
+      for (const HandedOver& e : effects) {
+        e.effect->SetFloat(e.effect->GetParameterByName(nullptr, e.parameter), value);
+      }
+      {
+        std::lock_guard<std::mutex> guard(handedOverLock);
+        for (std::size_t i = 0; i < effects.size(); ++i) handedOver[i].last = value;
+      }
+      if (frame % 40 == 39) device->Reset(&parameters);
+      Frame();
+      framesDrawn.fetch_add(1);
+    }
+    renderDone.store(true);
+  }
+
+  // The window's thread: a player who hides and shows the overlay, holds END,
+  // moves the mouse over the window and clicks the two buttons.
+  void Play() {
+    while (!renderDone.load() && TimeLeft()) {
+      sim::KeyDown(window, VK_END);
+      WaitFrames(2);
+      sim::KeyUp(window, VK_END);
+      sim::PressKey(window, VK_INSERT);
+      WaitFrames(1);
+      sim::PressKey(window, VK_INSERT);
+      for (int x = 0; x < static_cast<int>(kWidth); x += 97) sim::MouseMove(window, x, (x * 7) % kHeight);
+      WaitFrames(1);
+      for (const sim::Widget* button : {&reloadButton, &saveButton}) {
+        sim::MouseMove(window, static_cast<int>(button->CenterX()), static_cast<int>(button->CenterY()));
+        WaitFrames(1);
+        sim::LeftButton(window, true);
+        WaitFrames(1);
+        sim::LeftButton(window, false);
+        WaitFrames(1);
+      }
+    }
+  }
+
+  struct HandedOver {
+    ID3DXEffect* effect;
+    const char* parameter;
+    float last;  // the value the game set last
+  };
+  Clock::time_point deadline;
+  std::mutex handedOverLock;
+  std::vector<HandedOver> handedOver;
+  std::atomic<int> framesDrawn{0};
+  std::atomic<bool> renderDone{false};
+  sim::Widget reloadButton, saveButton;
+};
+
+int Count(const std::vector<std::string>& lines, const std::string& text) {
+  int count = 0;
+  for (const std::string& line : lines) count += line == text;
+  return count;
+}
+
+TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  WriteFile("FX\\Grade.fx", kGrade);
+  sim::RegisterResource(module, "Sky", "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
+  AttachQuietly();
+  sim::SetRasterizerEnabled(device, false);  // the threads are under test here, not the pixels
+  deadline = Clock::now() + kTimeLimit;
+
+  // The game's first two effects, at once: one of them sets up the textures
+  // and the device hooks, the other waits for it.
+  std::thread first[] = {
+      std::thread([this] { Load("Bloom", "Intensity", 0.3f, 1); }),
+      std::thread([this] { Load("Grade", "Saturation", 1.5f, 1); }),
+  };
+  for (std::thread& loader : first) loader.join();
+  Frame();
+  sim::PressKey(window, VK_INSERT);
+  Frames(2);
+  reloadButton = Find("Force Reload (END)");
+  saveButton = Find("SAVE CONFIG TO DISK");
+
+  std::thread render([this] { Render(); });
+  std::thread player([this] { Play(); });
+  std::thread loaders[] = {
+      std::thread([this] { Load("Bloom", "Intensity", 0.3f, kCreationsPerLoader); }),
+      std::thread([this] { Load("Grade", "Saturation", 1.5f, kCreationsPerLoader); }),
+  };
+  for (std::thread& loader : loaders) loader.join();
+  render.join();
+  player.join();
+  ASSERT_TRUE(TimeLeft()) << "the threads finished within the time limit";
+  ASSERT_EQ(framesDrawn.load(), kFrames);
+  for (const HandedOver& e : handedOver) created.push_back(e.effect);
+
+  // The values the game set last survive the reloads that ran meanwhile and one more.
+  Frame();
+  sim::KeyDown(window, VK_END);
+  Frame();
+  sim::KeyUp(window, VK_END);
+  for (const HandedOver& e : handedOver) {
+    FLOAT value = 0;
+    static_cast<EffectProxy*>(e.effect)->innerEffect->GetFloat(e.parameter, &value);
+    EXPECT_FLOAT_EQ(value, e.last) << e.parameter;
+  }
+  // An effect without a file still falls back to the game's resource.
+  ID3DXEffect* sky = nullptr;
+  std::thread([&] {
+    sim::HostCreateEffectFromResource(device, module, "Sky", nullptr, nullptr, 0, nullptr, &sky, nullptr);
+  }).join();
+  ASSERT_NE(sky, nullptr);
+  created.push_back(sky);
+
+  std::vector<std::string> lines;
+  for (const std::string& line : LogLines()) lines.push_back(WithoutStamp(line));
+  EXPECT_EQ(liveShaders.size(), 2u + 2 * kCreationsPerLoader);
+  EXPECT_EQ(Count(lines, "[INFO] Custom texture loading complete."), 1);
+  EXPECT_EQ(Count(lines, "[INFO] EndScene Hook initialized."), 1);
+  EXPECT_EQ(Count(lines, "[INFO] ImGui Initialized."), 1);
+  const int reloads = Count(lines, "[INFO] === HOT-RELOAD STARTED ===");
+  EXPECT_GE(reloads, 3) << "END and the reload button, from the window's thread";
+  EXPECT_EQ(Count(lines, "[INFO] === HOT-RELOAD FINISHED ==="), reloads);
+  EXPECT_GE(Count(lines, "[INFO] Saved settings for Grade to .\\vantorix_settings.ini"), 1);
+  EXPECT_NE(ReadFile("vantorix_settings.ini").find("[Grade]\r\nSaturation="), std::string::npos);
+  for (const std::string& line : lines) EXPECT_NE(line.rfind("[ERROR]", 0), 0u) << line;
+}
+
+}  // namespace
