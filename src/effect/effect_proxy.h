@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/handle_cache.h"
 #include "params/shader_param.h"
 #include "platform/direct3d.h"
 
@@ -150,6 +151,7 @@ class EffectProxy : public ID3DXEffect {
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
+  // Parameter handles are resolved once per generation of handleCache.
   D3DXHANDLE ResolveParameterHandle(D3DXHANDLE handle);
   D3DXHANDLE ResolveTechniqueHandle(D3DXHANDLE handle);
 
@@ -176,4 +178,7 @@ class EffectProxy : public ID3DXEffect {
   std::map<std::string, std::vector<std::uint8_t>> recordedValues;
   std::string currentTechniqueName;
   std::vector<ShaderParam> parameters;
+  // Parameter handles resolved on the current inner effect
+  // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
+  HandleCache handleCache;
 };

@@ -40,7 +40,11 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
       if (parentName) name += ".";
       name += member;
     }
-    if (innerEffect->GetParameterByName(nullptr, name.c_str()) == handle) parameterNames[handle] = name;
+    if (innerEffect->GetParameterByName(nullptr, name.c_str()) != handle) return;
+    std::string& known = parameterNames[handle];
+    if (known == name) return;
+    known = name;
+    InvalidateResolvedHandles(handleCache);  // the handle now resolves by this name
   });
   return handle;
 }
@@ -61,6 +65,12 @@ D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
 // structure replaces what was recorded for its elements and members, so that
 // writing the records back in name order (the whole before its parts)
 // reproduces the latest state.
+//
+// The entry recorded here is also handed to the handle's cache slot, so that
+// the setters' next calls copy straight into it. That is sound while no
+// entry is added or removed: only an addition can bring back element or
+// member records below this name, and a removal frees map nodes. Both start a
+// new cache generation.
 bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
   if (!handle || !data || size == 0) return true;
   auto known = parameterNames.find(handle);
@@ -71,21 +81,30 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
     const std::string& name = known->second;
     std::string member = name + ".";
     std::string element = name + "[";
-    recordedValues[name].swap(copy);
+    auto entry = recordedValues.try_emplace(name);
+    entry.first->second.swap(copy);
+    bool entriesChanged = entry.second;
     for (const std::string* prefix : {&member, &element}) {
       auto first = recordedValues.lower_bound(*prefix);
       auto last = first;
       while (last != recordedValues.end() && last->first.compare(0, prefix->size(), *prefix) == 0) ++last;
+      entriesChanged = entriesChanged || first != last;
       recordedValues.erase(first, last);
     }
+    if (entriesChanged) InvalidateResolvedHandles(handleCache);
+    ResolveParameterHandle(handle);
+    if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) slot->recorded = &entry.first->second;
   });
 }
 
 D3DXHANDLE EffectProxy::ResolveParameterHandle(D3DXHANDLE handle) {
   if (!handle) return handle;
+  if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) return slot->resolved;
   auto known = parameterNames.find(handle);
-  if (known == parameterNames.end()) return handle;
-  return innerEffect->GetParameterByName(nullptr, known->second.c_str());
+  const bool named = known != parameterNames.end();
+  D3DXHANDLE resolved = named ? innerEffect->GetParameterByName(nullptr, known->second.c_str()) : handle;
+  StoreResolvedHandle(handleCache, handle, resolved, named);
+  return resolved;
 }
 
 D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
@@ -98,6 +117,9 @@ D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
 void EffectProxy::SwapInnerEffect(ID3DXEffect* newEffect) {
   ID3DXEffect* oldEffect = innerEffect;
   innerEffect = newEffect;
+  // Handles resolved on the previous effect mean nothing to the new one, even
+  // where the new effect was built at the previous one's addresses.
+  InvalidateResolvedHandles(handleCache);
   if (newEffect) {
     WithoutThrowing("installing a reloaded effect", shaderName, [&] {
       ParseParameterAnnotations(newEffect);

@@ -11,6 +11,19 @@ constexpr std::uint32_t kScalarBytes = 4;
 constexpr std::uint32_t kVectorBytes = sizeof(D3DXVECTOR4);
 constexpr std::uint32_t kMatrixBytes = sizeof(D3DXMATRIX);
 static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
+
+// The per-frame path of a recording setter: a handle already resolved in
+// this generation whose value is recorded in place (or that records
+// nothing) costs one probe, a size check and a copy. Null sends the call the
+// long way, which records, resolves and fills the slot for the next call.
+ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data, std::uint32_t size) {
+  ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
+  if (!slot || !data || size == 0) return nullptr;
+  if (!slot->named) return slot;
+  if (!slot->recorded || slot->recorded->size() != size) return nullptr;
+  std::memcpy(slot->recorded->data(), data, size);
+  return slot;
+}
 }  // namespace
 
 // D3DX takes D3DX_DEFAULT as the byte count for "the parameter's own size,
@@ -30,65 +43,89 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &b, kScalarBytes))
+    return innerEffect->SetBool(slot->resolved, b);
   if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pb, kScalarBytes * Count))
+    return innerEffect->SetBoolArray(slot->resolved, pb, Count);
   if (!RecordParameterValue(hParameter, pb, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &n, kScalarBytes))
+    return innerEffect->SetInt(slot->resolved, n);
   if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pn, kScalarBytes * Count))
+    return innerEffect->SetIntArray(slot->resolved, pn, Count);
   if (!RecordParameterValue(hParameter, pn, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetIntArray(ResolveParameterHandle(hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &f, kScalarBytes))
+    return innerEffect->SetFloat(slot->resolved, f);
   if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pf, kScalarBytes * Count))
+    return innerEffect->SetFloatArray(slot->resolved, pf, Count);
   if (!RecordParameterValue(hParameter, pf, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pVector, kVectorBytes))
+    return innerEffect->SetVector(slot->resolved, pVector);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
                                                       UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pVector, kVectorBytes * Count))
+    return innerEffect->SetVectorArray(slot->resolved, pVector, Count);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes))
+    return innerEffect->SetMatrix(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
                                                       UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes * Count))
+    return innerEffect->SetMatrixArray(slot->resolved, pMatrix, Count);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // Transposed matrices are recorded as passed, not transposed.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes))
+    return innerEffect->SetMatrixTranspose(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposeArray(D3DXHANDLE hParameter,
                                                                const D3DXMATRIX* pMatrix, UINT Count) {
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes * Count))
+    return innerEffect->SetMatrixTransposeArray(slot->resolved, pMatrix, Count);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }

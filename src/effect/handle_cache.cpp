@@ -1,0 +1,67 @@
+// Filling and growing the table of resolved handles.
+#include "effect/handle_cache.h"
+
+#include <new>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kFewestSlots = 16;
+// A game asks for a few hundred parameters; a table this large only comes
+// from callers passing ever new names in place of handles, and is emptied.
+constexpr std::size_t kMostSlots = std::size_t(1) << 16;
+
+unsigned ShiftFor(std::size_t slotCount) {
+  unsigned bits = 0;
+  while ((std::size_t(1) << bits) < slotCount) ++bits;
+  return 64 - bits;
+}
+
+// Rebuilds the table with room for the slots of the current generation and
+// as many again; older slots are dropped.
+void Rebuild(HandleCache& cache) {
+  std::size_t live = 0;
+  for (const ResolvedHandle& slot : cache.slots) live += slot.generation == cache.generation;
+  std::size_t size = kFewestSlots;
+  while (size < (live + 1) * 4) size *= 2;
+  std::vector<ResolvedHandle> old;
+  old.swap(cache.slots);
+  cache.filled = 0;
+  if (size > kMostSlots) {
+    size = kFewestSlots;
+    old.clear();
+  }
+  cache.slots.assign(size, ResolvedHandle{});
+  cache.shift = ShiftFor(size);
+  const std::size_t mask = size - 1;
+  for (const ResolvedHandle& slot : old) {
+    if (slot.generation != cache.generation) continue;
+    std::size_t i = HomeSlot(cache, slot.handle);
+    while (cache.slots[i].generation != 0) i = (i + 1) & mask;
+    cache.slots[i] = slot;
+    ++cache.filled;
+  }
+}
+
+}  // namespace
+
+ResolvedHandle* StoreResolvedHandle(HandleCache& cache, D3DXHANDLE handle, D3DXHANDLE resolved,
+                                    bool named) noexcept {
+  // At most half the slots hold a handle, so a probe soon meets an empty one.
+  if ((cache.filled + 1) * 2 > cache.slots.size()) {
+    try {
+      Rebuild(cache);
+    } catch (const std::bad_alloc&) {
+      cache.slots.clear();
+      cache.filled = 0;
+      return nullptr;
+    }
+  }
+  const std::size_t mask = cache.slots.size() - 1;
+  std::size_t i = HomeSlot(cache, handle);
+  while (cache.slots[i].generation == cache.generation) i = (i + 1) & mask;
+  ResolvedHandle& slot = cache.slots[i];
+  if (slot.generation == 0) ++cache.filled;
+  slot = ResolvedHandle{handle, cache.generation, resolved, named, nullptr};
+  return &slot;
+}
