@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "os.h"
 
@@ -57,9 +59,10 @@ bool parseMapping(const char* line, size_t length, Mapping& out) {
   return true;
 }
 
-// Calls visit(mapping) for each mapping in address order until it returns false.
+// Reads /proc/self/maps, calling visit(mapping) for each mapping in address
+// order until it returns false.
 template <typename Visit>
-bool forEachMapping(Visit visit) {
+bool readMappings(Visit visit) {
   const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   char buffer[4096];
@@ -90,6 +93,41 @@ bool forEachMapping(Visit visit) {
     used -= lineStart;
   }
   close(fd);
+  return true;
+}
+
+// One reading of /proc/self/maps serves every question of one call into the
+// library (each runs under the registry lock): a reading takes about as long
+// as the rest of a hook's creation. It is dropped when the call ends and
+// when the library maps memory itself. Guarded by registryMutex.
+struct MapsSnapshot {
+  bool inCall = false;
+  bool taken = false;
+  std::vector<Mapping> mappings;
+};
+MapsSnapshot snapshot;
+
+bool takeSnapshot() {
+  snapshot.mappings.clear();
+  try {
+    snapshot.taken = readMappings([](const Mapping& m) {
+      snapshot.mappings.push_back(m);
+      return true;
+    });
+  } catch (const std::bad_alloc&) {
+    snapshot.taken = false;
+  }
+  return snapshot.taken;
+}
+
+// Calls visit(mapping) for each mapping in address order until it returns
+// false; inside a call, from the call's one reading.
+template <typename Visit>
+bool forEachMapping(Visit visit) {
+  if (!snapshot.inCall) return readMappings(visit);
+  if (!snapshot.taken && !takeSnapshot()) return readMappings(visit);
+  for (const Mapping& m : snapshot.mappings)
+    if (!visit(m)) break;
   return true;
 }
 
@@ -191,6 +229,7 @@ void* allocateNear(const void* target, size_t size) {
     if (candidate == 0) return nullptr;
     void* block = mmap(reinterpret_cast<void*>(candidate), size, kReadWriteExecute,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    snapshot.taken = false;  // the map changed, or another thread changed it
     if (block == reinterpret_cast<void*>(candidate)) return block;
     if (block != MAP_FAILED) munmap(block, size);  // taken meanwhile, or the hint was not honoured
   }
@@ -198,12 +237,14 @@ void* allocateNear(const void* target, size_t size) {
 #else
   (void)target;
   void* block = mmap(nullptr, size, kReadWriteExecute, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  snapshot.taken = false;
   return block == MAP_FAILED ? nullptr : block;
 #endif
 }
 
 void release(void* block, size_t size) {
   munmap(block, size);
+  snapshot.taken = false;
 }
 
 bool isExecutable(const void* address) {
@@ -222,8 +263,11 @@ void writeCode(CodeWrite* writes, size_t count) {
 
 void lockRegistry() {
   pthread_mutex_lock(&registryMutex);
+  snapshot.inCall = true;
 }
 void unlockRegistry() {
+  snapshot.inCall = false;
+  snapshot.taken = false;
   pthread_mutex_unlock(&registryMutex);
 }
 
