@@ -146,6 +146,7 @@ class EffectProxy : public ID3DXEffect {
   // `index` is given, else as a member named `member` (or, with no member
   // name, the member's own name from its description).
   D3DXHANDLE RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member, int index);
+  void NoteFoundByName(D3DXHANDLE handle);
   // Records the bytes under the handle's remembered name. False only when
   // memory ran out (after an ERROR line); nothing was changed then.
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);

@@ -16,10 +16,15 @@ D3DXHANDLE EffectProxy::RememberParameterName(D3DXHANDLE handle) {
 D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member,
                                                int index) {
   if (!handle || !innerEffect) return handle;
+  if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle);
+      slot && slot->named && slot->resolved == handle)
+    return handle;  // known, and found by its name on this effect
   auto known = parameterNames.find(handle);
   if (known != parameterNames.end() &&
-      innerEffect->GetParameterByName(nullptr, known->second.c_str()) == handle)
+      innerEffect->GetParameterByName(nullptr, known->second.c_str()) == handle) {
+    NoteFoundByName(handle);
     return handle;
+  }
   const char* parentName = nullptr;
   if (parent) {
     auto parentEntry = parameterNames.find(parent);
@@ -42,11 +47,19 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
     }
     if (innerEffect->GetParameterByName(nullptr, name.c_str()) != handle) return;
     std::string& known = parameterNames[handle];
-    if (known == name) return;
-    known = name;
-    InvalidateResolvedHandles(handleCache);  // the handle now resolves by this name
+    if (known != name) {
+      known = name;
+      InvalidateResolvedHandles(handleCache);  // the handle now resolves by this name
+    }
+    NoteFoundByName(handle);
   });
   return handle;
+}
+
+// A handle just found by its remembered name on the current effect resolves
+// to itself until the next generation, without asking the effect again.
+void EffectProxy::NoteFoundByName(D3DXHANDLE handle) {
+  if (!FindResolvedHandle(handleCache, handle)) StoreResolvedHandle(handleCache, handle, handle, true);
 }
 
 D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
@@ -67,10 +80,10 @@ D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
 // reproduces the latest state.
 //
 // The entry recorded here is also handed to the handle's cache slot, so that
-// the setters' next calls copy straight into it. That is sound while no
-// entry is added or removed: only an addition can bring back element or
-// member records below this name, and a removal frees map nodes. Both start a
-// new cache generation.
+// the setters' next calls copy straight into it. That stays sound until an
+// entry is removed (its map node is freed) or an element or member entry is
+// added (it may lie below a name whose slot copies in place, which must then
+// drop it again): both start a new cache generation.
 bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
   if (!handle || !data || size == 0) return true;
   auto known = parameterNames.find(handle);
@@ -83,7 +96,7 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
     std::string element = name + "[";
     auto entry = recordedValues.try_emplace(name);
     entry.first->second.swap(copy);
-    bool entriesChanged = entry.second;
+    bool entriesChanged = entry.second && name.find_first_of(".[") != std::string::npos;
     for (const std::string* prefix : {&member, &element}) {
       auto first = recordedValues.lower_bound(*prefix);
       auto last = first;
@@ -92,7 +105,6 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
       recordedValues.erase(first, last);
     }
     if (entriesChanged) InvalidateResolvedHandles(handleCache);
-    ResolveParameterHandle(handle);
     if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) slot->recorded = &entry.first->second;
   });
 }
