@@ -47,10 +47,11 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
     }
     if (innerEffect->GetParameterByName(nullptr, name.c_str()) != handle) return;
     std::string& known = parameterNames[handle];
-    if (known != name) {
-      known = name;
-      InvalidateResolvedHandles(handleCache);  // the handle now resolves by this name
-    }
+    if (known == name) return NoteFoundByName(handle);
+    known = name;
+    // Its slot, if any, resolved the previous name: it now stands for this one.
+    if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle))
+      *slot = ResolvedHandle{handle, slot->generation, handle, true, nullptr};
     NoteFoundByName(handle);
   });
   return handle;
