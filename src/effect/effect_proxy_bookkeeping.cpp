@@ -51,7 +51,7 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
     known = name;
     // Its slot, if any, resolved the previous name: it now stands for this one.
     if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle))
-      *slot = ResolvedHandle{handle, slot->generation, handle, true, nullptr};
+      *slot = ResolvedHandle{handle, slot->generation, true, handle, nullptr};
     NoteFoundByName(handle);
   });
   return handle;

@@ -16,12 +16,31 @@ static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
 // this generation whose value is recorded in place (or that records
 // nothing) costs one probe, a size check and a copy. Null sends the call the
 // long way, which records, resolves and fills the slot for the next call.
-ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data, std::uint32_t size) {
+inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data,
+                                     std::uint32_t size) {
   ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
   if (!slot || !data || size == 0) return nullptr;
   if (!slot->named) return slot;
   if (!slot->recorded || slot->recorded->size() != size) return nullptr;
   std::memcpy(slot->recorded->data(), data, size);
+  return slot;
+}
+
+// A parameter handle resolved on the current inner effect, from its slot
+// when it has one.
+inline D3DXHANDLE Resolved(EffectProxy& proxy, D3DXHANDLE handle) {
+  if (ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle)) return slot->resolved;
+  return proxy.ResolveParameterHandle(handle);
+}
+
+// The same for a value of a fixed size, which is copied without a call.
+template <std::uint32_t kSize>
+inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data) {
+  ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
+  if (!slot || !data) return nullptr;
+  if (!slot->named) return slot;
+  if (!slot->recorded || slot->recorded->size() != kSize) return nullptr;
+  std::memcpy(slot->recorded->data(), data, kSize);
   return slot;
 }
 }  // namespace
@@ -43,7 +62,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &b, kScalarBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &b))
     return innerEffect->SetBool(slot->resolved, b);
   if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
@@ -57,7 +76,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &n, kScalarBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &n))
     return innerEffect->SetInt(slot->resolved, n);
   if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
@@ -71,7 +90,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const 
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, &f, kScalarBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &f))
     return innerEffect->SetFloat(slot->resolved, f);
   if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
@@ -85,7 +104,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, cons
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pVector, kVectorBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kVectorBytes>(*this, hParameter, pVector))
     return innerEffect->SetVector(slot->resolved, pVector);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
@@ -100,7 +119,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, con
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kMatrixBytes>(*this, hParameter, pMatrix))
     return innerEffect->SetMatrix(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
@@ -116,7 +135,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, con
 
 // Transposed matrices are recorded as passed, not transposed.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes))
+  if (ResolvedHandle* slot = RecordInPlace<kMatrixBytes>(*this, hParameter, pMatrix))
     return innerEffect->SetMatrixTranspose(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
@@ -141,108 +160,108 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR p
 // Calls that record nothing: the handle is resolved and the rest passes on.
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
-  return innerEffect->GetValue(ResolveParameterHandle(hParameter), pData, Bytes);
+  return innerEffect->GetValue(Resolved(*this, hParameter), pData, Bytes);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBool(D3DXHANDLE hParameter, BOOL* pb) {
-  return innerEffect->GetBool(ResolveParameterHandle(hParameter), pb);
+  return innerEffect->GetBool(Resolved(*this, hParameter), pb);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBoolArray(D3DXHANDLE hParameter, BOOL* pb, UINT Count) {
-  return innerEffect->GetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
+  return innerEffect->GetBoolArray(Resolved(*this, hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetInt(D3DXHANDLE hParameter, INT* pn) {
-  return innerEffect->GetInt(ResolveParameterHandle(hParameter), pn);
+  return innerEffect->GetInt(Resolved(*this, hParameter), pn);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetIntArray(D3DXHANDLE hParameter, INT* pn, UINT Count) {
-  return innerEffect->GetIntArray(ResolveParameterHandle(hParameter), pn, Count);
+  return innerEffect->GetIntArray(Resolved(*this, hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
-  return innerEffect->GetFloat(ResolveParameterHandle(hParameter), pf);
+  return innerEffect->GetFloat(Resolved(*this, hParameter), pf);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) {
-  return innerEffect->GetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
+  return innerEffect->GetFloatArray(Resolved(*this, hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
-  return innerEffect->GetVector(ResolveParameterHandle(hParameter), pVector);
+  return innerEffect->GetVector(Resolved(*this, hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
                                                       UINT Count) {
-  return innerEffect->GetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
+  return innerEffect->GetVectorArray(Resolved(*this, hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
-  return innerEffect->GetMatrix(ResolveParameterHandle(hParameter), pMatrix);
+  return innerEffect->GetMatrix(Resolved(*this, hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                       UINT Count) {
-  return innerEffect->GetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+  return innerEffect->GetMatrixArray(Resolved(*this, hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixPointerArray(D3DXHANDLE hParameter,
                                                              const D3DXMATRIX** ppMatrix, UINT Count) {
-  return innerEffect->SetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->SetMatrixPointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixPointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
                                                              UINT Count) {
-  return innerEffect->GetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->GetMatrixPointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTranspose(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
-  return innerEffect->GetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
+  return innerEffect->GetMatrixTranspose(Resolved(*this, hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposeArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                                UINT Count) {
-  return innerEffect->GetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+  return innerEffect->GetMatrixTransposeArray(Resolved(*this, hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       const D3DXMATRIX** ppMatrix,
                                                                       UINT Count) {
-  return innerEffect->SetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->SetMatrixTransposePointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       D3DXMATRIX** ppMatrix, UINT Count) {
-  return innerEffect->GetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->GetMatrixTransposePointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetString(D3DXHANDLE hParameter, LPCSTR* ppString) {
-  return innerEffect->GetString(ResolveParameterHandle(hParameter), ppString);
+  return innerEffect->GetString(Resolved(*this, hParameter), ppString);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
-  return innerEffect->SetTexture(ResolveParameterHandle(hParameter), pTexture);
+  return innerEffect->SetTexture(Resolved(*this, hParameter), pTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) {
-  return innerEffect->GetTexture(ResolveParameterHandle(hParameter), ppTexture);
+  return innerEffect->GetTexture(Resolved(*this, hParameter), ppTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetPixelShader(D3DXHANDLE hParameter,
                                                       LPDIRECT3DPIXELSHADER9* ppPShader) {
-  return innerEffect->GetPixelShader(ResolveParameterHandle(hParameter), ppPShader);
+  return innerEffect->GetPixelShader(Resolved(*this, hParameter), ppPShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVertexShader(D3DXHANDLE hParameter,
                                                        LPDIRECT3DVERTEXSHADER9* ppVShader) {
-  return innerEffect->GetVertexShader(ResolveParameterHandle(hParameter), ppVShader);
+  return innerEffect->GetVertexShader(Resolved(*this, hParameter), ppVShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetArrayRange(D3DXHANDLE hParameter, UINT uStart, UINT uEnd) {
-  return innerEffect->SetArrayRange(ResolveParameterHandle(hParameter), uStart, uEnd);
+  return innerEffect->SetArrayRange(Resolved(*this, hParameter), uStart, uEnd);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetRawValue(D3DXHANDLE hParameter, LPCVOID pData, UINT ByteOffset,
                                                    UINT Bytes) {
-  return innerEffect->SetRawValue(ResolveParameterHandle(hParameter), pData, ByteOffset, Bytes);
+  return innerEffect->SetRawValue(Resolved(*this, hParameter), pData, ByteOffset, Bytes);
 }

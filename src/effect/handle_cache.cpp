@@ -33,7 +33,8 @@ void Rebuild(HandleCache& cache) {
   }
   cache.slots.assign(size, ResolvedHandle{});
   cache.shift = ShiftFor(size);
-  const std::size_t mask = size - 1;
+  cache.mask = size - 1;
+  const std::size_t mask = cache.mask;
   for (const ResolvedHandle& slot : old) {
     if (slot.generation != cache.generation) continue;
     std::size_t i = HomeSlot(cache, slot.handle);
@@ -53,15 +54,15 @@ ResolvedHandle* StoreResolvedHandle(HandleCache& cache, D3DXHANDLE handle, D3DXH
       Rebuild(cache);
     } catch (const std::bad_alloc&) {
       cache.slots.clear();
+      cache.mask = 0;
       cache.filled = 0;
       return nullptr;
     }
   }
-  const std::size_t mask = cache.slots.size() - 1;
   std::size_t i = HomeSlot(cache, handle);
-  while (cache.slots[i].generation == cache.generation) i = (i + 1) & mask;
+  while (cache.slots[i].generation == cache.generation) i = (i + 1) & cache.mask;
   ResolvedHandle& slot = cache.slots[i];
   if (slot.generation == 0) ++cache.filled;
-  slot = ResolvedHandle{handle, cache.generation, resolved, named, nullptr};
+  slot = ResolvedHandle{handle, cache.generation, named, resolved, nullptr};
   return &slot;
 }

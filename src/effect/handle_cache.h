@@ -13,9 +13,9 @@
 
 struct ResolvedHandle {
   D3DXHANDLE handle = nullptr;    // the caller's handle, the key
-  std::uint64_t generation = 0;   // 0 while the slot was never filled
-  D3DXHANDLE resolved = nullptr;  // what the current inner effect takes for it
+  std::uint32_t generation = 0;   // 0 while the slot was never filled
   bool named = false;             // the handle is a key of parameterNames
+  D3DXHANDLE resolved = nullptr;  // what the current inner effect takes for it
   // The recordedValues entry of its name, once a value was recorded through
   // this slot (map nodes never move); null before.
   std::vector<std::uint8_t>* recorded = nullptr;
@@ -23,9 +23,10 @@ struct ResolvedHandle {
 
 struct HandleCache {
   std::vector<ResolvedHandle> slots;  // a power of two of them, or none
+  std::size_t mask = 0;               // slots.size() - 1
   std::size_t filled = 0;             // slots holding a handle of any generation
   unsigned shift = 64;                // 64 - log2(slots.size())
-  std::uint64_t generation = 1;
+  std::uint32_t generation = 1;       // never 0, the mark of an empty slot
 };
 
 inline std::size_t HomeSlot(const HandleCache& cache, D3DXHANDLE handle) {
@@ -38,9 +39,9 @@ inline std::size_t HomeSlot(const HandleCache& cache, D3DXHANDLE handle) {
 // The slot resolved for `handle` in the current generation, or null.
 inline ResolvedHandle* FindResolvedHandle(HandleCache& cache, D3DXHANDLE handle) {
   if (cache.slots.empty()) return nullptr;
-  const std::size_t mask = cache.slots.size() - 1;
-  for (std::size_t i = HomeSlot(cache, handle);; i = (i + 1) & mask) {
-    ResolvedHandle& slot = cache.slots[i];
+  ResolvedHandle* const slots = cache.slots.data();
+  for (std::size_t i = HomeSlot(cache, handle);; i = (i + 1) & cache.mask) {
+    ResolvedHandle& slot = slots[i];
     if (slot.generation == 0) return nullptr;
     if (slot.handle == handle && slot.generation == cache.generation) return &slot;
   }
@@ -48,7 +49,7 @@ inline ResolvedHandle* FindResolvedHandle(HandleCache& cache, D3DXHANDLE handle)
 
 // Every slot filled so far stops counting.
 inline void InvalidateResolvedHandles(HandleCache& cache) {
-  ++cache.generation;
+  if (++cache.generation == 0) cache.generation = 1;
 }
 
 // Fills a slot for `handle`, which must not have one in this generation.
