@@ -43,6 +43,16 @@ inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, cons
   std::memcpy(slot->recorded->data(), data, kSize);
   return slot;
 }
+
+// The long way of a setter taking a 32-bit value: record, then forward with
+// the handle resolved (which fills its slot for the next call). Kept out of
+// line so that the short way needs no stack frame.
+template <class Value, class Forward>
+[[gnu::noinline]] HRESULT RecordThenForward(EffectProxy& proxy, D3DXHANDLE handle, Value value,
+                                            Forward forward) {
+  if (!proxy.RecordParameterValue(handle, &value, kScalarBytes)) return E_OUTOFMEMORY;
+  return forward(proxy.ResolveParameterHandle(handle), value);
+}
 }  // namespace
 
 // D3DX takes D3DX_DEFAULT as the byte count for "the parameter's own size,
@@ -64,8 +74,9 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &b))
     return innerEffect->SetBool(slot->resolved, b);
-  if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
+  return RecordThenForward(*this, hParameter, b, [this](D3DXHANDLE resolved, BOOL value) {
+    return innerEffect->SetBool(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
@@ -78,8 +89,9 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &n))
     return innerEffect->SetInt(slot->resolved, n);
-  if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
+  return RecordThenForward(*this, hParameter, n, [this](D3DXHANDLE resolved, INT value) {
+    return innerEffect->SetInt(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
@@ -92,8 +104,9 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &f))
     return innerEffect->SetFloat(slot->resolved, f);
-  if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
+  return RecordThenForward(*this, hParameter, f, [this](D3DXHANDLE resolved, FLOAT value) {
+    return innerEffect->SetFloat(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
