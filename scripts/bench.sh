@@ -7,7 +7,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 cmake --preset native-release >/dev/null
-cmake --build --preset native-release -j2
+targets=$(sed -n 's/^add_executable(\([A-Za-z0-9_]*\) .*/\1/p' bench/*/CMakeLists.txt)
+# shellcheck disable=SC2086
+cmake --build --preset native-release -j2 --target $targets
 
 repetitions=5
 echo "Medians of ${repetitions} repetitions; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
