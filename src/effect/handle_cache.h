@@ -1,9 +1,9 @@
 // The parameter handles an EffectProxy has already resolved, so that the
 // game's per-frame setters skip the lookup by name: an open-addressed table
 // keyed by the handle's address. A slot counts only in the generation it was
-// filled in; the proxy starts a new generation whenever what a handle
-// resolves to may have changed (a new inner effect, a name remembered anew,
-// a recorded value added or dropped), which empties the table at once.
+// filled in; the proxy starts a new generation whenever many slots may have
+// gone wrong at once (a new inner effect; a recorded value dropped, or one
+// added below another's name), which empties the table in one step.
 #pragma once
 
 #include <cstdint>
