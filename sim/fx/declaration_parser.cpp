@@ -111,14 +111,21 @@ bool EffectParser::Declarator(const TypeDesc& desc, const Modifiers& modifiers) 
   if (cursor_.PeekPunct("<") && !Annotations(v.annotations)) return false;
   ClearValue(v);
   if (!Initializer(v, desc)) return false;
-  for (const Variable& existing : effect_.parameters) {
-    if (existing.name == v.name) {
-      diagnostics_.Error(nameToken.pos, code::kRedefinition, "redefinition of '" + v.name + "'");
-      return false;
-    }
+  if (IsDeclaredParameter(v.name)) {
+    diagnostics_.Error(nameToken.pos, code::kRedefinition, "redefinition of '" + v.name + "'");
+    return false;
   }
   effect_.parameters.push_back(std::move(v));
   return true;
+}
+
+// The names of the parameters declared so far, in a set brought up to date
+// with the parameter list on every question, so that an effect of n
+// parameters is checked in time proportional to n.
+bool EffectParser::IsDeclaredParameter(const std::string& name) {
+  for (; parametersNamed_ < effect_.parameters.size(); ++parametersNamed_)
+    parameterNames_.insert(effect_.parameters[parametersNamed_].name);
+  return parameterNames_.count(name) != 0;
 }
 
 bool EffectParser::ArraySize(unsigned& elements) {

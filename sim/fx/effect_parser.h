@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "fx/constant_value.h"
@@ -44,6 +45,7 @@ class EffectParser {
   bool TakeTemplateType(TypeDesc& desc);
   bool Declarators(const TypeDesc& desc, const Modifiers& modifiers);
   bool Declarator(const TypeDesc& desc, const Modifiers& modifiers);
+  bool IsDeclaredParameter(const std::string& name);
   bool ArraySize(unsigned& elements);
   bool Annotations(std::vector<Variable>& annotations);
   bool Initializer(Variable& variable, const TypeDesc& desc);
@@ -62,6 +64,9 @@ class EffectParser {
   std::map<std::string, TypeDesc> typeAliases_;  // typedef names and struct names
   std::set<std::string> functionNames_;
   bool rowMajorByDefault_ = false;
+  // Names of effect_.parameters[0, parametersNamed_), for the redefinition check.
+  std::unordered_set<std::string> parameterNames_;
+  std::size_t parametersNamed_ = 0;
 };
 
 bool IsTechniqueKeyword(const Token& token);

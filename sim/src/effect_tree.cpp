@@ -86,6 +86,7 @@ EffectTree::EffectTree(const simfx::Effect& model) {
     // Static globals belong to the shader code, not to the application.
     if (variable.isStatic) continue;
     parameters.push_back(BuildValue(variable, NodeKind::Parameter));
+    parametersByName_.try_emplace(parameters.back()->name, parameters.back().get());
   }
   for (const simfx::Technique& technique : model.techniques) {
     auto node = std::make_unique<Node>();
@@ -223,7 +224,8 @@ Node* Follow(Node* node, const char* rest) {
 Node* EffectTree::ParameterByPath(const char* path) const {
   if (!path) return nullptr;
   const std::size_t length = NameLength(path);
-  return Follow(Named(parameters, path, length), path + length);
+  const auto found = parametersByName_.find(std::string_view(path, length));
+  return Follow(found != parametersByName_.end() ? found->second : nullptr, path + length);
 }
 
 Node* EffectTree::MemberByPath(Node* node, const char* path) {

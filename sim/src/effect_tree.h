@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -113,6 +114,9 @@ class EffectTree {
   void AddAnnotations(Node& node, const std::vector<simfx::Variable>& annotations);
 
   std::unordered_map<const void*, Node*> handles_;
+  // Top-level parameters by name (the first of a name), so that a lookup by
+  // name costs the same for every parameter; the views point into the nodes.
+  std::unordered_map<std::string_view, Node*> parametersByName_;
   std::vector<ValueStore*> stores_;  // in build order, for copying between trees
 };
 

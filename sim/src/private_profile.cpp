@@ -1,13 +1,22 @@
 // Private-profile (INI) files with Windows' rules: case-insensitive section
 // and key names, trimmed blanks, quoted values unquoted, ';' comments, first
 // match wins, defaults for anything missing, CR LF lines when writing.
+// As Windows keeps recently used profile files, a file read is kept parsed
+// while its size and modification time stay the same.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "sim/host_kernel.h"
@@ -79,22 +88,113 @@ Line Parse(const std::string& raw) {
   return line;
 }
 
-// Finds the first value of key in the first section of that name.
-bool FindValue(const std::vector<std::string>& lines, const char* section, const char* key,
-               std::string* value) {
-  bool inSection = false, sectionSeen = false;
-  for (const auto& raw : lines) {
-    Line line = Parse(raw);
-    if (line.kind == Line::kSection) {
-      if (sectionSeen && inSection) return false;  // only the first matching section counts
-      inSection = SameName(line.name, section);
-      sectionSeen = sectionSeen || inSection;
-    } else if (inSection && line.kind == Line::kKey && SameName(line.name, key)) {
-      *value = Unquote(line.value);
-      return true;
+std::string Lowered(const char* name) {
+  std::string lowered(name);
+  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lowered;
+}
+
+// One file as read: its lines, and the value of every key of the first
+// section of each name (the first key of a name in it), looked up by
+// lower-cased names as SameName compares them.
+struct ProfileFile {
+  std::vector<std::string> lines;
+  std::unordered_map<std::string, std::unordered_map<std::string, std::string>> values;
+
+  explicit ProfileFile(std::vector<std::string> read) : lines(std::move(read)) {
+    std::unordered_map<std::string, std::string>* section = nullptr;
+    for (const auto& raw : lines) {
+      Line line = Parse(raw);
+      if (line.kind == Line::kSection) {
+        auto entry = values.try_emplace(Lowered(line.name.c_str()));
+        section = entry.second ? &entry.first->second : nullptr;  // a repeated section is not read
+      } else if (section && line.kind == Line::kKey) {
+        section->try_emplace(Lowered(line.name.c_str()), Unquote(line.value));
+      }
     }
   }
-  return false;
+
+  bool Find(const char* sectionName, const char* key, std::string* value) const {
+    auto section = values.find(Lowered(sectionName));
+    if (section == values.end()) return false;
+    auto found = section->second.find(Lowered(key));
+    if (found == section->second.end()) return false;
+    *value = found->second;
+    return true;
+  }
+};
+
+// What tells one state of a file from another. A file changed within the
+// file system's clock tick of being read could keep its size and time, so a
+// file younger than kSettleTime when read is read again on every call.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  bool operator==(const FileStamp& o) const {
+    return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+           modified.tv_nsec == o.modified.tv_nsec;
+  }
+};
+constexpr long long kSettleTimeNs = 100'000'000;
+
+bool StampOf(const std::string& path, FileStamp* stamp) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  *stamp = FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+  return true;
+}
+
+bool Settled(const FileStamp& stamp) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const long long age = (static_cast<long long>(now.tv_sec) - stamp.modified.tv_sec) * 1'000'000'000LL +
+                        (now.tv_nsec - stamp.modified.tv_nsec);
+  return age >= kSettleTimeNs;
+}
+
+struct ProfileCache {
+  std::mutex lock;
+  std::map<std::pair<dev_t, ino_t>, std::pair<FileStamp, std::shared_ptr<const ProfileFile>>> files;
+};
+
+ProfileCache& TheCache() {
+  static ProfileCache* cache = new ProfileCache();
+  return *cache;
+}
+
+// The parsed file, from the cache while it is unchanged; an empty file when
+// it cannot be read.
+std::shared_ptr<const ProfileFile> ReadProfile(const char* fileName) {
+  const std::string path = sim::HostPath(fileName);
+  FileStamp stamp;
+  if (!StampOf(path, &stamp)) return std::make_shared<const ProfileFile>(std::vector<std::string>());
+  ProfileCache& cache = TheCache();
+  const auto key = std::make_pair(stamp.device, stamp.inode);
+  {
+    std::lock_guard<std::mutex> guard(cache.lock);
+    auto kept = cache.files.find(key);
+    if (kept != cache.files.end() && kept->second.first == stamp) return kept->second.second;
+  }
+  bool exists = false;
+  auto file = std::make_shared<const ProfileFile>(ReadLines(fileName, &exists));
+  FileStamp after;
+  std::lock_guard<std::mutex> guard(cache.lock);
+  if (StampOf(path, &after) && after == stamp && Settled(stamp)) {
+    cache.files[key] = std::make_pair(stamp, file);
+  } else {
+    cache.files.erase(key);
+  }
+  return file;
+}
+
+// After the simulation's own write the file is read afresh.
+void ForgetProfile(const char* fileName) {
+  FileStamp stamp;
+  if (!StampOf(sim::HostPath(fileName), &stamp)) return;
+  std::lock_guard<std::mutex> guard(TheCache().lock);
+  TheCache().files.erase(std::make_pair(stamp.device, stamp.inode));
 }
 
 // Copies text into the caller's buffer, cut to size - 1; returns the count copied.
@@ -124,6 +224,7 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) 
 }
 
 bool WriteLines(const char* fileName, const std::vector<std::string>& lines) {
+  ForgetProfile(fileName);
   std::ofstream out(sim::HostPath(fileName), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   for (const auto& line : lines) out << line << "\r\n";
@@ -138,12 +239,11 @@ extern "C" {
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                       DWORD size, LPCSTR fileName) {
   std::lock_guard<std::mutex> guard(profileLock);
-  bool exists = false;
-  std::vector<std::string> lines = ReadLines(fileName, &exists);
+  std::shared_ptr<const ProfileFile> file = ReadProfile(fileName);
   if (section == nullptr || key == nullptr) {
     std::vector<std::string> names;
     bool inSection = false;
-    for (const auto& raw : lines) {
+    for (const auto& raw : file->lines) {
       Line line = Parse(raw);
       if (line.kind == Line::kSection) {
         inSection = section != nullptr && SameName(line.name, section);
@@ -155,16 +255,15 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     return CopyList(names, buffer, size);
   }
   std::string value;
-  if (!FindValue(lines, section, key, &value)) value = Trim(defaultValue ? defaultValue : "");
+  if (!file->Find(section, key, &value)) value = Trim(defaultValue ? defaultValue : "");
   return CopyOut(value, buffer, size);
 }
 
 UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
   std::lock_guard<std::mutex> guard(profileLock);
-  bool exists = false;
-  std::vector<std::string> lines = ReadLines(fileName, &exists);
+  std::shared_ptr<const ProfileFile> file = ReadProfile(fileName);
   std::string value;
-  if (section == nullptr || key == nullptr || !FindValue(lines, section, key, &value)) {
+  if (section == nullptr || key == nullptr || !file->Find(section, key, &value)) {
     return static_cast<UINT>(defaultValue);
   }
   // Optional sign and leading decimal digits, wrapping as a 32-bit unsigned value.

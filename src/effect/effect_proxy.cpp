@@ -5,13 +5,10 @@
 #include "effect/without_throwing.h"
 
 EffectProxy::EffectProxy(ID3DXEffect* effect, const std::string& name)
-    : innerEffect(effect), refCount(1), shaderName(name) {
-  InitializeCriticalSection(&callLock);
-}
+    : innerEffect(effect), refCount(1), shaderName(name) {}
 
 EffectProxy::~EffectProxy() {
   if (innerEffect) innerEffect->Release();
-  DeleteCriticalSection(&callLock);
 }
 
 // Every interface identifier yields the proxy itself, so the game can never
@@ -37,123 +34,99 @@ ULONG STDMETHODCALLTYPE EffectProxy::Release() {
 // Calls passed straight on, arguments unchanged.
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetDesc(D3DXEFFECT_DESC* pDesc) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetDesc(pDesc);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetParameterDesc(D3DXHANDLE hParameter, D3DXPARAMETER_DESC* pDesc) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetParameterDesc(hParameter, pDesc);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetPassDesc(D3DXHANDLE hPass, D3DXPASS_DESC* pDesc) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetPassDesc(hPass, pDesc);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFunctionDesc(D3DXHANDLE hShader, D3DXFUNCTION_DESC* pDesc) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetFunctionDesc(hShader, pDesc);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetFunction(UINT Index) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetFunction(Index);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetFunctionByName(LPCSTR pName) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetFunctionByName(pName);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetAnnotation(D3DXHANDLE hObject, UINT Index) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetAnnotation(hObject, Index);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetAnnotationByName(D3DXHANDLE hObject, LPCSTR pName) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetAnnotationByName(hObject, pName);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetPool(LPD3DXEFFECTPOOL* ppPool) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetPool(ppPool);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::Begin(UINT* pPasses, DWORD Flags) {
-  ProxyCallLocked locked(this);
   return innerEffect->Begin(pPasses, Flags);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::BeginPass(UINT Pass) {
-  ProxyCallLocked locked(this);
   return innerEffect->BeginPass(Pass);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::CommitChanges() {
-  ProxyCallLocked locked(this);
   return innerEffect->CommitChanges();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::EndPass() {
-  ProxyCallLocked locked(this);
   return innerEffect->EndPass();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::End() {
-  ProxyCallLocked locked(this);
   return innerEffect->End();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetDevice(LPDIRECT3DDEVICE9* ppDevice) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetDevice(ppDevice);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::OnLostDevice() {
-  ProxyCallLocked locked(this);
   return innerEffect->OnLostDevice();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::OnResetDevice() {
-  ProxyCallLocked locked(this);
   return innerEffect->OnResetDevice();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetStateManager(LPD3DXEFFECTSTATEMANAGER pManager) {
-  ProxyCallLocked locked(this);
   return innerEffect->SetStateManager(pManager);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetStateManager(LPD3DXEFFECTSTATEMANAGER* ppManager) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetStateManager(ppManager);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::BeginParameterBlock() {
-  ProxyCallLocked locked(this);
   return innerEffect->BeginParameterBlock();
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::EndParameterBlock() {
-  ProxyCallLocked locked(this);
   return innerEffect->EndParameterBlock();
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::ApplyParameterBlock(D3DXHANDLE hParameterBlock) {
-  ProxyCallLocked locked(this);
   return innerEffect->ApplyParameterBlock(hParameterBlock);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::DeleteParameterBlock(D3DXHANDLE hParameterBlock) {
-  ProxyCallLocked locked(this);
   return innerEffect->DeleteParameterBlock(hParameterBlock);
 }
 
 // The clone belongs to the caller as the inner effect made it: not wrapped.
 HRESULT STDMETHODCALLTYPE EffectProxy::CloneEffect(LPDIRECT3DDEVICE9 pDevice, LPD3DXEFFECT* ppEffect) {
-  ProxyCallLocked locked(this);
   return innerEffect->CloneEffect(pDevice, ppEffect);
 }
 
@@ -161,7 +134,6 @@ HRESULT STDMETHODCALLTYPE EffectProxy::CloneEffect(LPDIRECT3DDEVICE9 pDevice, LP
 // resolved on the current inner effect like any other handle the game passes.
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameter(D3DXHANDLE hParameter, UINT Index) {
-  ProxyCallLocked locked(this);
   D3DXHANDLE found = innerEffect->GetParameter(ResolveParameterHandle(hParameter), Index);
   if (!hParameter) return RememberParameterName(found);
   // A parameter's children by index are structure members or array elements.
@@ -170,20 +142,17 @@ D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameter(D3DXHANDLE hParameter, UI
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
-  ProxyCallLocked locked(this);
   D3DXHANDLE found = innerEffect->GetParameterByName(ResolveParameterHandle(hParameter), pName);
   if (!pName) return found;
   return RememberChildParameter(found, hParameter, pName, -1);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterBySemantic(D3DXHANDLE hParameter, LPCSTR pSemantic) {
-  ProxyCallLocked locked(this);
   D3DXHANDLE found = innerEffect->GetParameterBySemantic(ResolveParameterHandle(hParameter), pSemantic);
   return RememberChildParameter(found, hParameter, nullptr, -1);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterElement(D3DXHANDLE hParameter, UINT Index) {
-  ProxyCallLocked locked(this);
   D3DXHANDLE found = innerEffect->GetParameterElement(ResolveParameterHandle(hParameter), Index);
   return RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index));
 }
@@ -192,49 +161,40 @@ D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterElement(D3DXHANDLE hParame
 // resolved by name on the current inner effect.
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetTechnique(UINT Index) {
-  ProxyCallLocked locked(this);
   return RememberTechniqueName(innerEffect->GetTechnique(Index));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetTechniqueByName(LPCSTR pName) {
-  ProxyCallLocked locked(this);
   return RememberTechniqueName(innerEffect->GetTechniqueByName(pName));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetCurrentTechnique() {
-  ProxyCallLocked locked(this);
   return RememberTechniqueName(innerEffect->GetCurrentTechnique());
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetTechniqueDesc(D3DXHANDLE hTechnique, D3DXTECHNIQUE_DESC* pDesc) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetTechniqueDesc(ResolveTechniqueHandle(hTechnique), pDesc);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetPass(D3DXHANDLE hTechnique, UINT Index) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetPass(ResolveTechniqueHandle(hTechnique), Index);
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetPassByName(D3DXHANDLE hTechnique, LPCSTR pName) {
-  ProxyCallLocked locked(this);
   return innerEffect->GetPassByName(ResolveTechniqueHandle(hTechnique), pName);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::ValidateTechnique(D3DXHANDLE hTechnique) {
-  ProxyCallLocked locked(this);
   return innerEffect->ValidateTechnique(ResolveTechniqueHandle(hTechnique));
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::FindNextValidTechnique(D3DXHANDLE hTechnique, D3DXHANDLE* pTechnique) {
-  ProxyCallLocked locked(this);
   return innerEffect->FindNextValidTechnique(ResolveTechniqueHandle(hTechnique), pTechnique);
 }
 
 // A handle never seen before is remembered first, so the selection is known
 // by name from this very call on.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTechnique(D3DXHANDLE hTechnique) {
-  ProxyCallLocked locked(this);
   if (hTechnique && !techniqueNames.count(hTechnique)) RememberTechniqueName(hTechnique);
   auto known = techniqueNames.find(hTechnique);
   if (known != techniqueNames.end() &&
@@ -244,6 +204,5 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetTechnique(D3DXHANDLE hTechnique) {
 }
 
 BOOL STDMETHODCALLTYPE EffectProxy::IsParameterUsed(D3DXHANDLE hParameter, D3DXHANDLE hTechnique) {
-  ProxyCallLocked locked(this);
   return innerEffect->IsParameterUsed(ResolveParameterHandle(hParameter), ResolveTechniqueHandle(hTechnique));
 }

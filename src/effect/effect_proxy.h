@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/handle_cache.h"
 #include "params/shader_param.h"
 #include "platform/direct3d.h"
 
@@ -146,11 +147,13 @@ class EffectProxy : public ID3DXEffect {
   // `index` is given, else as a member named `member` (or, with no member
   // name, the member's own name from its description).
   D3DXHANDLE RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member, int index);
+  void NoteFoundByName(D3DXHANDLE handle);
   // Records the bytes under the handle's remembered name. False only when
   // memory ran out (after an ERROR line); nothing was changed then.
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
+  // Parameter handles are resolved once per generation of handleCache.
   D3DXHANDLE ResolveParameterHandle(D3DXHANDLE handle);
   D3DXHANDLE ResolveTechniqueHandle(D3DXHANDLE handle);
 
@@ -177,20 +180,7 @@ class EffectProxy : public ID3DXEffect {
   std::map<std::string, std::vector<std::uint8_t>> recordedValues;
   std::string currentTechniqueName;
   std::vector<ShaderParam> parameters;
-  // Serialises the game's calls, on whichever thread it makes them, with the
-  // render thread's: the "Time" update, the panel, the save and the swap of
-  // a hot reload. Recursive, so the panel may set values through the proxy.
-  CRITICAL_SECTION callLock;
-};
-
-// Holds a proxy's call lock for the scope.
-class ProxyCallLocked {
- public:
-  explicit ProxyCallLocked(EffectProxy* proxy) : lock_(&proxy->callLock) { EnterCriticalSection(lock_); }
-  ~ProxyCallLocked() { LeaveCriticalSection(lock_); }
-  ProxyCallLocked(const ProxyCallLocked&) = delete;
-  ProxyCallLocked& operator=(const ProxyCallLocked&) = delete;
-
- private:
-  CRITICAL_SECTION* lock_;
+  // Parameter handles resolved on the current inner effect
+  // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
+  HandleCache handleCache;
 };

@@ -16,10 +16,15 @@ D3DXHANDLE EffectProxy::RememberParameterName(D3DXHANDLE handle) {
 D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member,
                                                int index) {
   if (!handle || !innerEffect) return handle;
+  if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle);
+      slot && slot->named && slot->resolved == handle)
+    return handle;  // known, and found by its name on this effect
   auto known = parameterNames.find(handle);
   if (known != parameterNames.end() &&
-      innerEffect->GetParameterByName(nullptr, known->second.c_str()) == handle)
+      innerEffect->GetParameterByName(nullptr, known->second.c_str()) == handle) {
+    NoteFoundByName(handle);
     return handle;
+  }
   const char* parentName = nullptr;
   if (parent) {
     auto parentEntry = parameterNames.find(parent);
@@ -40,9 +45,22 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
       if (parentName) name += ".";
       name += member;
     }
-    if (innerEffect->GetParameterByName(nullptr, name.c_str()) == handle) parameterNames[handle] = name;
+    if (innerEffect->GetParameterByName(nullptr, name.c_str()) != handle) return;
+    std::string& known = parameterNames[handle];
+    if (known == name) return NoteFoundByName(handle);
+    known = name;
+    // Its slot, if any, resolved the previous name: it now stands for this one.
+    if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle))
+      *slot = ResolvedHandle{handle, slot->generation, true, handle, nullptr};
+    NoteFoundByName(handle);
   });
   return handle;
+}
+
+// A handle just found by its remembered name on the current effect resolves
+// to itself until the next generation, without asking the effect again.
+void EffectProxy::NoteFoundByName(D3DXHANDLE handle) {
+  if (!FindResolvedHandle(handleCache, handle)) StoreResolvedHandle(handleCache, handle, handle, true);
 }
 
 D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
@@ -61,6 +79,12 @@ D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
 // structure replaces what was recorded for its elements and members, so that
 // writing the records back in name order (the whole before its parts)
 // reproduces the latest state.
+//
+// The entry recorded here is also handed to the handle's cache slot, so that
+// the setters' next calls copy straight into it. That stays sound until an
+// entry is removed (its map node is freed) or an element or member entry is
+// added (it may lie below a name whose slot copies in place, which must then
+// drop it again): both start a new cache generation.
 bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
   if (!handle || !data || size == 0) return true;
   auto known = parameterNames.find(handle);
@@ -71,21 +95,29 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
     const std::string& name = known->second;
     std::string member = name + ".";
     std::string element = name + "[";
-    recordedValues[name].swap(copy);
+    auto entry = recordedValues.try_emplace(name);
+    entry.first->second.swap(copy);
+    bool entriesChanged = entry.second && name.find_first_of(".[") != std::string::npos;
     for (const std::string* prefix : {&member, &element}) {
       auto first = recordedValues.lower_bound(*prefix);
       auto last = first;
       while (last != recordedValues.end() && last->first.compare(0, prefix->size(), *prefix) == 0) ++last;
+      entriesChanged = entriesChanged || first != last;
       recordedValues.erase(first, last);
     }
+    if (entriesChanged) InvalidateResolvedHandles(handleCache);
+    if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) slot->recorded = &entry.first->second;
   });
 }
 
 D3DXHANDLE EffectProxy::ResolveParameterHandle(D3DXHANDLE handle) {
   if (!handle) return handle;
+  if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) return slot->resolved;
   auto known = parameterNames.find(handle);
-  if (known == parameterNames.end()) return handle;
-  return innerEffect->GetParameterByName(nullptr, known->second.c_str());
+  const bool named = known != parameterNames.end();
+  D3DXHANDLE resolved = named ? innerEffect->GetParameterByName(nullptr, known->second.c_str()) : handle;
+  StoreResolvedHandle(handleCache, handle, resolved, named);
+  return resolved;
 }
 
 D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
@@ -96,9 +128,11 @@ D3DXHANDLE EffectProxy::ResolveTechniqueHandle(D3DXHANDLE handle) {
 }
 
 void EffectProxy::SwapInnerEffect(ID3DXEffect* newEffect) {
-  ProxyCallLocked locked(this);
   ID3DXEffect* oldEffect = innerEffect;
   innerEffect = newEffect;
+  // Handles resolved on the previous effect mean nothing to the new one, even
+  // where the new effect was built at the previous one's addresses.
+  InvalidateResolvedHandles(handleCache);
   if (newEffect) {
     WithoutThrowing("installing a reloaded effect", shaderName, [&] {
       ParseParameterAnnotations(newEffect);

@@ -11,13 +11,54 @@ constexpr std::uint32_t kScalarBytes = 4;
 constexpr std::uint32_t kVectorBytes = sizeof(D3DXVECTOR4);
 constexpr std::uint32_t kMatrixBytes = sizeof(D3DXMATRIX);
 static_assert(kVectorBytes == 16 && kMatrixBytes == 64, "effect value sizes");
+
+// The per-frame path of a recording setter: a handle already resolved in
+// this generation whose value is recorded in place (or that records
+// nothing) costs one probe, a size check and a copy. Null sends the call the
+// long way, which records, resolves and fills the slot for the next call.
+inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data,
+                                     std::uint32_t size) {
+  ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
+  if (!slot || !data || size == 0) return nullptr;
+  if (!slot->named) return slot;
+  if (!slot->recorded || slot->recorded->size() != size) return nullptr;
+  std::memcpy(slot->recorded->data(), data, size);
+  return slot;
+}
+
+// A parameter handle resolved on the current inner effect, from its slot
+// when it has one.
+inline D3DXHANDLE Resolved(EffectProxy& proxy, D3DXHANDLE handle) {
+  if (ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle)) return slot->resolved;
+  return proxy.ResolveParameterHandle(handle);
+}
+
+// The same for a value of a fixed size, which is copied without a call.
+template <std::uint32_t kSize>
+inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data) {
+  ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
+  if (!slot || !data) return nullptr;
+  if (!slot->named) return slot;
+  if (!slot->recorded || slot->recorded->size() != kSize) return nullptr;
+  std::memcpy(slot->recorded->data(), data, kSize);
+  return slot;
+}
+
+// The long way of a setter taking a 32-bit value: record, then forward with
+// the handle resolved (which fills its slot for the next call). Kept out of
+// line so that the short way needs no stack frame.
+template <class Value, class Forward>
+[[gnu::noinline]] HRESULT RecordThenForward(EffectProxy& proxy, D3DXHANDLE handle, Value value,
+                                            Forward forward) {
+  if (!proxy.RecordParameterValue(handle, &value, kScalarBytes)) return E_OUTOFMEMORY;
+  return forward(proxy.ResolveParameterHandle(handle), value);
+}
 }  // namespace
 
 // D3DX takes D3DX_DEFAULT as the byte count for "the parameter's own size,
 // unchecked", so the caller's count only bounds what can be read: the bytes
 // recorded are at most what the parameter holds on the current effect.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID pData, UINT Bytes) {
-  ProxyCallLocked locked(this);
   D3DXHANDLE resolved = ResolveParameterHandle(hParameter);
   UINT recorded = Bytes;
   D3DXPARAMETER_DESC desc{};
@@ -31,84 +72,98 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
-  ProxyCallLocked locked(this);
-  if (!RecordParameterValue(hParameter, &b, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetBool(ResolveParameterHandle(hParameter), b);
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &b))
+    return innerEffect->SetBool(slot->resolved, b);
+  return RecordThenForward(*this, hParameter, b, [this](D3DXHANDLE resolved, BOOL value) {
+    return innerEffect->SetBool(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const BOOL* pb, UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pb, kScalarBytes * Count))
+    return innerEffect->SetBoolArray(slot->resolved, pb, Count);
   if (!RecordParameterValue(hParameter, pb, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
-  ProxyCallLocked locked(this);
-  if (!RecordParameterValue(hParameter, &n, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetInt(ResolveParameterHandle(hParameter), n);
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &n))
+    return innerEffect->SetInt(slot->resolved, n);
+  return RecordThenForward(*this, hParameter, n, [this](D3DXHANDLE resolved, INT value) {
+    return innerEffect->SetInt(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const INT* pn, UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pn, kScalarBytes * Count))
+    return innerEffect->SetIntArray(slot->resolved, pn, Count);
   if (!RecordParameterValue(hParameter, pn, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetIntArray(ResolveParameterHandle(hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
-  ProxyCallLocked locked(this);
-  if (!RecordParameterValue(hParameter, &f, kScalarBytes)) return E_OUTOFMEMORY;
-  return innerEffect->SetFloat(ResolveParameterHandle(hParameter), f);
+  if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &f))
+    return innerEffect->SetFloat(slot->resolved, f);
+  return RecordThenForward(*this, hParameter, f, [this](D3DXHANDLE resolved, FLOAT value) {
+    return innerEffect->SetFloat(resolved, value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, const FLOAT* pf, UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pf, kScalarBytes * Count))
+    return innerEffect->SetFloatArray(slot->resolved, pf, Count);
   if (!RecordParameterValue(hParameter, pf, kScalarBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace<kVectorBytes>(*this, hParameter, pVector))
+    return innerEffect->SetVector(slot->resolved, pVector);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetVector(ResolveParameterHandle(hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector,
                                                       UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pVector, kVectorBytes * Count))
+    return innerEffect->SetVectorArray(slot->resolved, pVector, Count);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace<kMatrixBytes>(*this, hParameter, pMatrix))
+    return innerEffect->SetMatrix(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrix(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixArray(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix,
                                                       UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes * Count))
+    return innerEffect->SetMatrixArray(slot->resolved, pMatrix, Count);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // Transposed matrices are recorded as passed, not transposed.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTranspose(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace<kMatrixBytes>(*this, hParameter, pMatrix))
+    return innerEffect->SetMatrixTranspose(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposeArray(D3DXHANDLE hParameter,
                                                                const D3DXMATRIX* pMatrix, UINT Count) {
-  ProxyCallLocked locked(this);
+  if (ResolvedHandle* slot = RecordInPlace(*this, hParameter, pMatrix, kMatrixBytes * Count))
+    return innerEffect->SetMatrixTransposeArray(slot->resolved, pMatrix, Count);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes * Count)) return E_OUTOFMEMORY;
   return innerEffect->SetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
 }
 
 // The terminating NUL is part of the recorded bytes.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR pString) {
-  ProxyCallLocked locked(this);
   if (pString &&
       !RecordParameterValue(hParameter, pString, static_cast<std::uint32_t>(std::strlen(pString) + 1)))
     return E_OUTOFMEMORY;
@@ -118,132 +173,108 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetString(D3DXHANDLE hParameter, LPCSTR p
 // Calls that record nothing: the handle is resolved and the rest passes on.
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetValue(D3DXHANDLE hParameter, LPVOID pData, UINT Bytes) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetValue(ResolveParameterHandle(hParameter), pData, Bytes);
+  return innerEffect->GetValue(Resolved(*this, hParameter), pData, Bytes);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBool(D3DXHANDLE hParameter, BOOL* pb) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetBool(ResolveParameterHandle(hParameter), pb);
+  return innerEffect->GetBool(Resolved(*this, hParameter), pb);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetBoolArray(D3DXHANDLE hParameter, BOOL* pb, UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetBoolArray(ResolveParameterHandle(hParameter), pb, Count);
+  return innerEffect->GetBoolArray(Resolved(*this, hParameter), pb, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetInt(D3DXHANDLE hParameter, INT* pn) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetInt(ResolveParameterHandle(hParameter), pn);
+  return innerEffect->GetInt(Resolved(*this, hParameter), pn);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetIntArray(D3DXHANDLE hParameter, INT* pn, UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetIntArray(ResolveParameterHandle(hParameter), pn, Count);
+  return innerEffect->GetIntArray(Resolved(*this, hParameter), pn, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloat(D3DXHANDLE hParameter, FLOAT* pf) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetFloat(ResolveParameterHandle(hParameter), pf);
+  return innerEffect->GetFloat(Resolved(*this, hParameter), pf);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetFloatArray(D3DXHANDLE hParameter, FLOAT* pf, UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetFloatArray(ResolveParameterHandle(hParameter), pf, Count);
+  return innerEffect->GetFloatArray(Resolved(*this, hParameter), pf, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVector(D3DXHANDLE hParameter, D3DXVECTOR4* pVector) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetVector(ResolveParameterHandle(hParameter), pVector);
+  return innerEffect->GetVector(Resolved(*this, hParameter), pVector);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVectorArray(D3DXHANDLE hParameter, D3DXVECTOR4* pVector,
                                                       UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetVectorArray(ResolveParameterHandle(hParameter), pVector, Count);
+  return innerEffect->GetVectorArray(Resolved(*this, hParameter), pVector, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrix(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrix(ResolveParameterHandle(hParameter), pMatrix);
+  return innerEffect->GetMatrix(Resolved(*this, hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                       UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrixArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+  return innerEffect->GetMatrixArray(Resolved(*this, hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixPointerArray(D3DXHANDLE hParameter,
                                                              const D3DXMATRIX** ppMatrix, UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->SetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->SetMatrixPointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixPointerArray(D3DXHANDLE hParameter, D3DXMATRIX** ppMatrix,
                                                              UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrixPointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->GetMatrixPointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTranspose(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrixTranspose(ResolveParameterHandle(hParameter), pMatrix);
+  return innerEffect->GetMatrixTranspose(Resolved(*this, hParameter), pMatrix);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposeArray(D3DXHANDLE hParameter, D3DXMATRIX* pMatrix,
                                                                UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrixTransposeArray(ResolveParameterHandle(hParameter), pMatrix, Count);
+  return innerEffect->GetMatrixTransposeArray(Resolved(*this, hParameter), pMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       const D3DXMATRIX** ppMatrix,
                                                                       UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->SetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->SetMatrixTransposePointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetMatrixTransposePointerArray(D3DXHANDLE hParameter,
                                                                       D3DXMATRIX** ppMatrix, UINT Count) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetMatrixTransposePointerArray(ResolveParameterHandle(hParameter), ppMatrix, Count);
+  return innerEffect->GetMatrixTransposePointerArray(Resolved(*this, hParameter), ppMatrix, Count);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetString(D3DXHANDLE hParameter, LPCSTR* ppString) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetString(ResolveParameterHandle(hParameter), ppString);
+  return innerEffect->GetString(Resolved(*this, hParameter), ppString);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
-  ProxyCallLocked locked(this);
-  return innerEffect->SetTexture(ResolveParameterHandle(hParameter), pTexture);
+  return innerEffect->SetTexture(Resolved(*this, hParameter), pTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9* ppTexture) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetTexture(ResolveParameterHandle(hParameter), ppTexture);
+  return innerEffect->GetTexture(Resolved(*this, hParameter), ppTexture);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetPixelShader(D3DXHANDLE hParameter,
                                                       LPDIRECT3DPIXELSHADER9* ppPShader) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetPixelShader(ResolveParameterHandle(hParameter), ppPShader);
+  return innerEffect->GetPixelShader(Resolved(*this, hParameter), ppPShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetVertexShader(D3DXHANDLE hParameter,
                                                        LPDIRECT3DVERTEXSHADER9* ppVShader) {
-  ProxyCallLocked locked(this);
-  return innerEffect->GetVertexShader(ResolveParameterHandle(hParameter), ppVShader);
+  return innerEffect->GetVertexShader(Resolved(*this, hParameter), ppVShader);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetArrayRange(D3DXHANDLE hParameter, UINT uStart, UINT uEnd) {
-  ProxyCallLocked locked(this);
-  return innerEffect->SetArrayRange(ResolveParameterHandle(hParameter), uStart, uEnd);
+  return innerEffect->SetArrayRange(Resolved(*this, hParameter), uStart, uEnd);
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetRawValue(D3DXHANDLE hParameter, LPCVOID pData, UINT ByteOffset,
                                                    UINT Bytes) {
-  ProxyCallLocked locked(this);
-  return innerEffect->SetRawValue(ResolveParameterHandle(hParameter), pData, ByteOffset, Bytes);
+  return innerEffect->SetRawValue(Resolved(*this, hParameter), pData, ByteOffset, Bytes);
 }

@@ -58,7 +58,6 @@ void GroupParameters(std::vector<ShaderParam>& parameters, std::map<std::string,
 }  // namespace
 
 void EffectProxy::DrawParameterPanel() {
-  ProxyCallLocked locked(this);
   if (parameters.empty()) return;
 
   std::map<std::string, ParamGroup> groups;

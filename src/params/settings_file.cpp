@@ -70,7 +70,6 @@ void ApplyText(EffectProxy& proxy, ShaderParam& param, const char* text) {
 }  // namespace
 
 void EffectProxy::LoadParameterSettings() {
-  ProxyCallLocked locked(this);
   if (innerEffect == nullptr || parameters.empty()) return;
   bool found = false;
   for (ShaderParam& param : parameters) {
@@ -86,7 +85,6 @@ void EffectProxy::LoadParameterSettings() {
 }
 
 void EffectProxy::SaveParameterSettings() {
-  ProxyCallLocked locked(this);
   if (parameters.empty()) return;
   const bool saved = WithoutThrowing("saving the settings", shaderName, [&] {
     for (const ShaderParam& param : parameters) {

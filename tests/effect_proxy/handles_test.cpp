@@ -115,12 +115,25 @@ TEST_F(HandlesTest, ArrayElementsAreSetAndReloadedOnTheirOwn) {
   ASSERT_EQ(proxy->innerEffect->GetFloat("Weights[2]", &read), S_OK);
   EXPECT_EQ(read, 31.0f);
 
-  // A value for the whole array supersedes what was recorded for its elements.
+  // A value for the whole array supersedes what was recorded for its elements,
+  // also when an element was set between two frames that set the whole.
   const float whole[4] = {9, 9, 9, 9};
+  EXPECT_EQ(proxy->SetFloatArray(weights, whole, 4), S_OK);
+  EXPECT_EQ(proxy->SetFloatArray(weights, whole, 4), S_OK);
+  EXPECT_EQ(proxy->SetFloat(third, 32.0f), S_OK);
   EXPECT_EQ(proxy->SetFloatArray(weights, whole, 4), S_OK);
   SwapInner(proxy, "float Weights[4];\n");
   ASSERT_EQ(proxy->innerEffect->GetFloatArray("Weights", values, 4), S_OK);
   EXPECT_EQ(std::vector<float>(values, values + 4), (std::vector<float>{9, 9, 9, 9}));
+
+  // An element set every frame, then dropped by a value for the whole, is
+  // recorded anew by its next set.
+  EXPECT_EQ(proxy->SetFloat(third, 33.0f), S_OK);
+  EXPECT_EQ(proxy->SetFloat(third, 34.0f), S_OK);
+  EXPECT_EQ(proxy->SetFloatArray(weights, whole, 4), S_OK);
+  EXPECT_TRUE(Recorded(proxy, "Weights[2]").empty());
+  EXPECT_EQ(proxy->SetFloat(third, 35.0f), S_OK);
+  EXPECT_EQ(Recorded(proxy, "Weights[2]"), BytesOf(35.0f));
   proxy->Release();
 }
 
@@ -168,6 +181,31 @@ TEST_F(HandlesTest, AReusedHandleAddressMeansWhatTheCurrentEffectSays) {
   EXPECT_EQ(InnerFloat(proxy, "A"), 1.0f);
   EXPECT_EQ(Recorded(proxy, "B"), BytesOf(7.0f));
   EXPECT_TRUE(Recorded(proxy, "A").empty());
+  proxy->Release();
+}
+
+// The game sets through an old handle whose address the current effect has
+// since given to an array element; once the game is handed that element, the
+// handle means the element, from the very next call on.
+TEST_F(HandlesTest, AHandleRenamedMidFrameReachesItsNewParameter) {
+  sim::SetHandleReuse(true);
+  EffectProxy* proxy = Wrap("float A = 1;\nfloat B = 2;\n");
+  D3DXHANDLE a = proxy->GetParameterByName(nullptr, "A");
+  D3DXHANDLE b = proxy->GetParameterByName(nullptr, "B");
+  SwapInner(proxy, "float A = 1;\nfloat B = 2;\n");                        // frees the first effect
+  SwapInner(proxy, "float W[2] = {0, 0};\nfloat A = 1;\nfloat B = 2;\n");  // W and W[0] where A and B were
+  sim::SetHandleReuse(false);
+  ASSERT_EQ(proxy->GetParameterByName(nullptr, "W"), a) << "the simulated D3DX did not reuse the address";
+
+  EXPECT_EQ(proxy->SetFloat(b, 4.0f), S_OK);  // still known as B, two frames in a row
+  EXPECT_EQ(proxy->SetFloat(b, 5.0f), S_OK);
+  EXPECT_EQ(InnerFloat(proxy, "B"), 5.0f);
+  ASSERT_EQ(proxy->GetParameterElement(a, 0), b) << "the simulated D3DX did not reuse the address";
+  EXPECT_EQ(proxy->SetFloat(b, 7.0f), S_OK);
+  EXPECT_EQ(InnerFloat(proxy, "W[0]"), 7.0f);
+  EXPECT_EQ(InnerFloat(proxy, "B"), 5.0f);
+  EXPECT_EQ(Recorded(proxy, "W[0]"), BytesOf(7.0f));
+  EXPECT_EQ(Recorded(proxy, "B"), BytesOf(5.0f));
   proxy->Release();
 }
 

@@ -1,5 +1,5 @@
 // A game's threads all at once: two loader threads create effects through the
-// call site and set their first values, the render thread draws frames with
+// call site, the render thread draws frames with
 // the overlay shown, resets the device now and then and sets per-frame values,
 // and the window's thread delivers INSERT, END and mouse messages that reload
 // and save. Bounded in count and in time. Built with ThreadSanitizer
@@ -39,17 +39,17 @@ class GameThreadsTest : public OverlayFixture {
     while (framesDrawn.load() < target && !renderDone.load() && TimeLeft()) std::this_thread::yield();
   }
 
-  // One loader thread: creates its effects and sets a first value on each, as
-  // a game does right after creating an effect, then hands it to the renderer.
-  void Load(const char* name, const char* parameter, float first, int count) {
+  // One loader thread: creates its effects and hands them to the renderer,
+  // which sets their values from then on, as a game draws with an effect on
+  // the thread that owns the device.
+  void Load(const char* name, const char* parameter, int count) {
     for (int i = 0; i < count && TimeLeft(); ++i) {
       ID3DXEffect* effect = nullptr;
       ASSERT_EQ(sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect,
                                                   nullptr),
                 S_OK);
-      effect->SetFloat(effect->GetParameterByName(nullptr, parameter), first);
       std::lock_guard<std::mutex> guard(handedOverLock);
-      handedOver.push_back({effect, parameter, first});
+      handedOver.push_back({effect, parameter, 0.0f});
     }
   }
 
@@ -133,8 +133,8 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   // The game's first two effects, at once: one of them sets up the textures
   // and the device hooks, the other waits for it.
   std::thread first[] = {
-      std::thread([this] { Load("Bloom", "Intensity", 0.3f, 1); }),
-      std::thread([this] { Load("Grade", "Saturation", 1.5f, 1); }),
+      std::thread([this] { Load("Bloom", "Intensity", 1); }),
+      std::thread([this] { Load("Grade", "Saturation", 1); }),
   };
   for (std::thread& loader : first) loader.join();
   Frame();
@@ -146,15 +146,20 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   std::thread render([this] { Render(); });
   std::thread player([this] { Play(); });
   std::thread loaders[] = {
-      std::thread([this] { Load("Bloom", "Intensity", 0.3f, kCreationsPerLoader); }),
-      std::thread([this] { Load("Grade", "Saturation", 1.5f, kCreationsPerLoader); }),
+      std::thread([this] { Load("Bloom", "Intensity", kCreationsPerLoader); }),
+      std::thread([this] { Load("Grade", "Saturation", kCreationsPerLoader); }),
   };
   for (std::thread& loader : loaders) loader.join();
   render.join();
   player.join();
   ASSERT_TRUE(TimeLeft()) << "the threads finished within the time limit";
   ASSERT_EQ(framesDrawn.load(), kFrames);
-  for (const HandedOver& e : handedOver) created.push_back(e.effect);
+  for (HandedOver& e : handedOver) {
+    created.push_back(e.effect);
+    if (e.last != 0.0f) continue;  // created after the renderer's last frame
+    e.last = 0.25f;
+    e.effect->SetFloat(e.effect->GetParameterByName(nullptr, e.parameter), e.last);
+  }
 
   // The values the game set last survive the reloads that ran meanwhile and one more.
   Frame();

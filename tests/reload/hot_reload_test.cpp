@@ -47,6 +47,70 @@ class HotReloadTest : public CreationFixture {
     return desc.Name;
   }
 
+  // The game keeps the handles it got at creation and sets values through
+  // them every frame, twice per reload here; after each reload they must
+  // reach the effect now inside the proxy and be recorded under their names.
+  void SetEveryFrameAcrossReloads(bool reuseAddresses) {
+    const char* const source = "float Gain = 0.5;\nfloat4 Tint;\nfloat4x4 View;\ntexture Map;\n";
+    sim::SetHandleReuse(reuseAddresses);
+    WriteFile("FX\\Water.fx", source);
+    AttachWithLevel(1);
+    EffectProxy* proxy = Create("Water");
+    ID3DXEffect* game = proxy;
+    D3DXHANDLE gain = game->GetParameterByName(nullptr, "Gain");
+    D3DXHANDLE tint = game->GetParameterByName(nullptr, "Tint");
+    D3DXHANDLE view = game->GetParameterByName(nullptr, "View");
+    D3DXHANDLE map = game->GetParameterByName(nullptr, "Map");
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+    bool addressCameBack = false;
+    for (int reload = 0; reload < 4; ++reload) {
+      SCOPED_TRACE("after reload " + std::to_string(reload));
+      const float g = 1.0f + static_cast<float>(reload);
+      const D3DXVECTOR4 t(g, 0, 0, 1);
+      D3DXMATRIX m;
+      D3DXMatrixIdentity(&m);
+      m._41 = g;
+      for (int frame = 0; frame < 2; ++frame) {
+        EXPECT_EQ(game->SetFloat(gain, g), S_OK);
+        EXPECT_EQ(game->SetVector(tint, &t), S_OK);
+        EXPECT_EQ(game->SetMatrix(view, &m), S_OK);
+        EXPECT_EQ(game->SetTexture(map, texture), S_OK);
+      }
+      ID3DXEffect* inner = proxy->innerEffect;
+      D3DXVECTOR4 readTint(0, 0, 0, 0);
+      D3DXMATRIX readView;
+      IDirect3DBaseTexture9* readMap = nullptr;
+      EXPECT_EQ(InnerFloat(proxy, "Gain"), g) << "the value reached the current effect";
+      EXPECT_EQ(inner->GetVector("Tint", &readTint), S_OK);
+      EXPECT_EQ(readTint.x, g);
+      EXPECT_EQ(inner->GetMatrix("View", &readView), S_OK);
+      EXPECT_EQ(readView._41, g);
+      EXPECT_EQ(inner->GetTexture("Map", &readMap), S_OK);
+      EXPECT_EQ(readMap, texture);
+      if (readMap) readMap->Release();
+      EXPECT_EQ(Recorded(proxy, "Gain"), Bytes(&g, sizeof(g))) << "recorded by name for the next reload";
+      EXPECT_EQ(Recorded(proxy, "Tint"), Bytes(&t, sizeof(t)));
+      EXPECT_EQ(Recorded(proxy, "View"), Bytes(&m, sizeof(m)));
+
+      ReloadAllShaders(device);
+      ASSERT_NE(proxy->innerEffect, inner);
+      addressCameBack = addressCameBack || proxy->innerEffect->GetParameterByName(nullptr, "Gain") == gain;
+    }
+    EXPECT_EQ(addressCameBack, reuseAddresses) << "a later effect was built where the first one was";
+    texture->Release();
+    sim::SetHandleReuse(false);
+  }
+
+  static std::vector<std::uint8_t> Bytes(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return std::vector<std::uint8_t>(bytes, bytes + size);
+  }
+  static std::vector<std::uint8_t> Recorded(EffectProxy* proxy, const std::string& name) {
+    auto entry = proxy->recordedValues.find(name);
+    return entry == proxy->recordedValues.end() ? std::vector<std::uint8_t>{} : entry->second;
+  }
+
   std::vector<EffectProxy*> held;
 };
 
@@ -183,6 +247,14 @@ TEST_F(HotReloadTest, AProxyGoneDuringItsCompileIsSkipped) {
   EXPECT_EQ(bloom->innerEffect, before);
   EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), effectsDuringCompile - 1);
   EXPECT_EQ(sky->refCount, 2u);
+}
+
+TEST_F(HotReloadTest, HandlesSetEveryFrameReachEachReloadedEffect) {
+  SetEveryFrameAcrossReloads(false);
+}
+
+TEST_F(HotReloadTest, HandlesSetEveryFrameReachAReloadedEffectBuiltAtFreedAddresses) {
+  SetEveryFrameAcrossReloads(true);
 }
 
 TEST_F(HotReloadTest, CompilerWarningsAreNotLogged) {

@@ -1,5 +1,8 @@
 // The simulated private-profile functions follow Windows' rules, which the
 // configuration and the settings file rely on.
+#include <chrono>
+#include <filesystem>
+
 #include "host_fixture.h"
 #include "sim/win32.h"
 
@@ -80,6 +83,35 @@ TEST_F(PrivateProfileTest, KeepsCommentsAndUnknownKeysWhenWriting) {
   WriteFile("t.ini", "; tuned by hand\r\n[S]\r\nOld=3\r\n\r\n[T]\r\nx=1\r\n");
   EXPECT_TRUE(WritePrivateProfileStringA("S", "New", "4", ".\\t.ini"));
   EXPECT_EQ(ReadFile("t.ini"), "; tuned by hand\r\n[S]\r\nOld=3\r\nNew=4\r\n\r\n[T]\r\nx=1\r\n");
+}
+
+// A file read is kept parsed; the next read still sees an edit made outside
+// the process, whether it changed the file's size or only its time, and an
+// edit made right after a read.
+TEST_F(PrivateProfileTest, SeesEveryEditOfAFileItKeeps) {
+  namespace fs = std::filesystem;
+  const fs::path path = fs::path(workDir) / "t.ini";
+  const fs::file_time_type hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  auto edit = [&](const std::string& content, fs::file_time_type when) {
+    WriteFile("t.ini", content);
+    fs::last_write_time(path, when);
+  };
+  edit("[S]\r\nk=one\r\n", hourAgo);
+  EXPECT_EQ(Get("S", "k"), "one");
+  EXPECT_EQ(Get("s", "K"), "one");
+  edit("[S]\r\nk=two\r\n", hourAgo + std::chrono::seconds(1));
+  EXPECT_EQ(Get("S", "k"), "two") << "same size, later time";
+  edit("[S]\r\nk=three\r\n", hourAgo + std::chrono::seconds(1));
+  EXPECT_EQ(Get("S", "k"), "three") << "same time, other size";
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "seven", ".\\t.ini"));
+  EXPECT_EQ(Get("S", "k"), "seven") << "its own write";
+  // Where the file system's clock ticks coarsely, two writes in one tick
+  // leave the same time on the file: a file that new is not trusted to stay.
+  const fs::file_time_type justNow = fs::file_time_type::clock::now();
+  edit("[S]\r\nk=fast\r\n", justNow);
+  EXPECT_EQ(Get("S", "k"), "fast");
+  edit("[S]\r\nk=slow\r\n", justNow);
+  EXPECT_EQ(Get("S", "k"), "slow") << "rewritten within one clock tick";
 }
 
 TEST_F(PrivateProfileTest, ReportsFailureWhenTheFileCannotBeWritten) {

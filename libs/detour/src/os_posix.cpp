@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "os.h"
 
@@ -57,40 +59,115 @@ bool parseMapping(const char* line, size_t length, Mapping& out) {
   return true;
 }
 
-// Calls visit(mapping) for each mapping in address order until it returns false.
+// Reads /proc/self/maps one mapping at a time, so that a question answered
+// by the first lines does not make the kernel write out the rest.
+struct MapsReader {
+  int fd = -1;
+  char buffer[4096];
+  size_t used = 0;       // bytes in buffer
+  size_t scanned = 0;    // bytes searched for the end of the current line
+  size_t lineStart = 0;  // where the current line begins
+  bool skippingLongLine = false;
+};
+
+bool openMaps(MapsReader& reader) {
+  reader.used = reader.scanned = reader.lineStart = 0;
+  reader.skippingLongLine = false;
+  reader.fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+  return reader.fd >= 0;
+}
+
+void closeMaps(MapsReader& reader) {
+  if (reader.fd >= 0) close(reader.fd);
+  reader.fd = -1;
+}
+
+// The next mapping in address order; false at the end of the file.
+bool nextMapping(MapsReader& r, Mapping& out) {
+  for (;;) {
+    for (; r.scanned < r.used; ++r.scanned) {
+      if (r.buffer[r.scanned] != '\n') continue;
+      const size_t start = r.lineStart;
+      const size_t length = r.scanned - start;
+      const bool skip = r.skippingLongLine;
+      r.skippingLongLine = false;
+      r.lineStart = ++r.scanned;
+      if (!skip && parseMapping(r.buffer + start, length, out)) return true;
+    }
+    if (r.lineStart == 0 && r.used == sizeof r.buffer) {
+      // A line longer than the buffer (a long path): its head is all we need.
+      const bool skip = r.skippingLongLine;
+      r.skippingLongLine = true;
+      r.used = r.scanned = 0;
+      if (!skip && parseMapping(r.buffer, sizeof r.buffer, out)) return true;
+      continue;
+    }
+    std::memmove(r.buffer, r.buffer + r.lineStart, r.used - r.lineStart);
+    r.used -= r.lineStart;
+    r.scanned = r.used;
+    r.lineStart = 0;
+    const ssize_t n = read(r.fd, r.buffer + r.used, sizeof r.buffer - r.used);
+    if (n <= 0) return false;
+    r.used += static_cast<size_t>(n);
+  }
+}
+
+// One reading of /proc/self/maps serves every question of one call into the
+// library (each runs under the registry lock): a reading takes about as long
+// as the rest of a hook's creation. The mappings read so far are kept, and
+// the file is read further only when a question needs more. All of it is
+// dropped when the call ends and when the library maps memory itself.
+// Guarded by registryMutex.
+struct MapsSnapshot {
+  bool inCall = false;
+  bool complete = false;
+  MapsReader reader;  // open while more can be read
+  std::vector<Mapping> mappings;
+};
+MapsSnapshot snapshot;
+
+void forgetSnapshot() {
+  closeMaps(snapshot.reader);
+  snapshot.mappings.clear();
+  snapshot.complete = false;
+}
+
+// Calls visit(mapping) for each mapping in address order until it returns
+// false; inside a call, from the call's one reading. False when the file
+// cannot be read.
 template <typename Visit>
 bool forEachMapping(Visit visit) {
-  const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char buffer[4096];
-  size_t used = 0;
-  bool skippingLongLine = false;
-  bool more = true;
-  while (more) {
-    const ssize_t n = read(fd, buffer + used, sizeof buffer - used);
-    if (n <= 0) break;
-    used += static_cast<size_t>(n);
-    size_t lineStart = 0;
-    for (size_t i = 0; i < used && more; ++i) {
-      if (buffer[i] != '\n') continue;
-      Mapping mapping;
-      if (!skippingLongLine && parseMapping(buffer + lineStart, i - lineStart, mapping))
-        more = visit(mapping);
-      skippingLongLine = false;
-      lineStart = i + 1;
+  Mapping m;
+  if (!snapshot.inCall) {
+    MapsReader reader;
+    if (!openMaps(reader)) return false;
+    while (nextMapping(reader, m) && visit(m)) {
     }
-    if (lineStart == 0 && used == sizeof buffer) {
-      // A line longer than the buffer (a long path): its head is all we need.
-      Mapping mapping;
-      if (!skippingLongLine && parseMapping(buffer, used, mapping)) more = visit(mapping);
-      skippingLongLine = true;
-      lineStart = used;
-    }
-    std::memmove(buffer, buffer + lineStart, used - lineStart);
-    used -= lineStart;
+    closeMaps(reader);
+    return true;
   }
-  close(fd);
-  return true;
+  for (size_t i = 0;;) {
+    if (i < snapshot.mappings.size()) {
+      if (!visit(snapshot.mappings[i++])) return true;
+      continue;
+    }
+    if (snapshot.complete) return true;
+    if (snapshot.reader.fd < 0 && (i > 0 || !openMaps(snapshot.reader))) return i > 0;
+    if (!nextMapping(snapshot.reader, m)) {
+      closeMaps(snapshot.reader);
+      snapshot.complete = true;
+      return true;
+    }
+    try {
+      snapshot.mappings.push_back(m);
+    } catch (const std::bad_alloc&) {
+      // No room to keep it: this question reads on directly, the next one afresh.
+      while (visit(m) && nextMapping(snapshot.reader, m)) {
+      }
+      forgetSnapshot();
+      return true;
+    }
+  }
 }
 
 bool findMapping(uintptr_t address, Mapping& found) {
@@ -193,6 +270,7 @@ void* allocateNear(const void* target, size_t size) {
     if (candidate == 0) return nullptr;
     void* block = mmap(reinterpret_cast<void*>(candidate), size, kReadWriteExecute,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    forgetSnapshot();  // the map changed, or another thread changed it
     if (block == reinterpret_cast<void*>(candidate)) return block;
     if (block != MAP_FAILED) munmap(block, size);  // taken meanwhile, or the hint was not honoured
   }
@@ -200,12 +278,14 @@ void* allocateNear(const void* target, size_t size) {
 #else
   (void)target;
   void* block = mmap(nullptr, size, kReadWriteExecute, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  forgetSnapshot();
   return block == MAP_FAILED ? nullptr : block;
 #endif
 }
 
 void release(void* block, size_t size) {
   munmap(block, size);
+  forgetSnapshot();
 }
 
 bool isExecutable(const void* address) {
@@ -224,8 +304,11 @@ void writeCode(CodeWrite* writes, size_t count) {
 
 void lockRegistry() {
   pthread_mutex_lock(&registryMutex);
+  snapshot.inCall = true;
 }
 void unlockRegistry() {
+  snapshot.inCall = false;
+  forgetSnapshot();
   pthread_mutex_unlock(&registryMutex);
 }
 
