@@ -4,6 +4,8 @@
 #include <new>
 #include <utility>
 
+ResolvedHandle noResolvedHandles[2];
+
 namespace {
 
 constexpr std::size_t kFewestSlots = 16;
@@ -26,12 +28,16 @@ void Rebuild(HandleCache& cache) {
   while (size < (live + 1) * 4) size *= 2;
   std::vector<ResolvedHandle> old;
   old.swap(cache.slots);
+  cache.table = noResolvedHandles;
+  cache.mask = 1;
+  cache.shift = 63;
   cache.filled = 0;
   if (size > kMostSlots) {
     size = kFewestSlots;
     old.clear();
   }
   cache.slots.assign(size, ResolvedHandle{});
+  cache.table = cache.slots.data();
   cache.shift = ShiftFor(size);
   cache.mask = size - 1;
   const std::size_t mask = cache.mask;
@@ -53,15 +59,12 @@ ResolvedHandle* StoreResolvedHandle(HandleCache& cache, D3DXHANDLE handle, D3DXH
     try {
       Rebuild(cache);
     } catch (const std::bad_alloc&) {
-      cache.slots.clear();
-      cache.mask = 0;
-      cache.filled = 0;
-      return nullptr;
+      return nullptr;  // Rebuild left the cache empty
     }
   }
   std::size_t i = HomeSlot(cache, handle);
-  while (cache.slots[i].generation == cache.generation) i = (i + 1) & cache.mask;
-  ResolvedHandle& slot = cache.slots[i];
+  while (cache.table[i].generation == cache.generation) i = (i + 1) & cache.mask;
+  ResolvedHandle& slot = cache.table[i];
   if (slot.generation == 0) ++cache.filled;
   slot = ResolvedHandle{handle, cache.generation, named, resolved, nullptr};
   return &slot;
