@@ -38,10 +38,12 @@ template <std::uint32_t kSize>
 inline ResolvedHandle* RecordInPlace(EffectProxy& proxy, D3DXHANDLE handle, const void* data) {
   ResolvedHandle* slot = FindResolvedHandle(proxy.handleCache, handle);
   if (!slot || !data) return nullptr;
-  if (!slot->named) return slot;
-  if (!slot->recorded || slot->recorded->size() != kSize) return nullptr;
-  std::memcpy(slot->recorded->data(), data, kSize);
-  return slot;
+  if (std::vector<std::uint8_t>* recorded = slot->recorded) {
+    if (recorded->size() != kSize) return nullptr;
+    std::memcpy(recorded->data(), data, kSize);
+    return slot;
+  }
+  return slot->named ? nullptr : slot;
 }
 
 // The long way of a setter taking a 32-bit value: record, then forward with

@@ -7,6 +7,8 @@
 
 #include "core/log.h"
 
+ResolvedHandle noResolvedHandles[2];
+
 namespace {
 
 constexpr std::size_t kFewestSlots = 16;
@@ -33,12 +35,16 @@ void Rebuild(HandleCache& cache) {
   while (size < (live + 1) * 4) size *= 2;
   std::vector<ResolvedHandle> old;
   old.swap(cache.slots);
+  cache.table = noResolvedHandles;
+  cache.mask = 1;
+  cache.shift = 63;
   cache.filled = 0;
   if (size > kMostSlots) {
     size = kFewestSlots;
     old.clear();
   }
   cache.slots.assign(size, ResolvedHandle{});
+  cache.table = cache.slots.data();
   cache.shift = ShiftFor(size);
   cache.mask = size - 1;
   const std::size_t mask = cache.mask;
@@ -61,17 +67,14 @@ ResolvedHandle* StoreResolvedHandle(HandleCache& cache, D3DXHANDLE handle, D3DXH
       Rebuild(cache);
       rebuildFailureReported.store(false, std::memory_order_relaxed);
     } catch (const std::bad_alloc&) {
-      cache.slots.clear();
-      cache.mask = 0;
-      cache.filled = 0;
       if (!rebuildFailureReported.exchange(true, std::memory_order_relaxed))
         LogError("Out of memory while keeping resolved parameter handles: they are looked up by name");
-      return nullptr;
+      return nullptr;  // Rebuild left the cache empty
     }
   }
   std::size_t i = HomeSlot(cache, handle);
-  while (cache.slots[i].generation == cache.generation) i = (i + 1) & cache.mask;
-  ResolvedHandle& slot = cache.slots[i];
+  while (cache.table[i].generation == cache.generation) i = (i + 1) & cache.mask;
+  ResolvedHandle& slot = cache.table[i];
   if (slot.generation == 0) ++cache.filled;
   slot = ResolvedHandle{handle, cache.generation, named, resolved, nullptr};
   return &slot;

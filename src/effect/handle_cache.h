@@ -21,12 +21,17 @@ struct ResolvedHandle {
   std::vector<std::uint8_t>* recorded = nullptr;
 };
 
+// Two slots that stay empty: the table of a cache that holds nothing yet, so
+// that a lookup needs no test for an empty table.
+extern ResolvedHandle noResolvedHandles[2];
+
 struct HandleCache {
-  std::vector<ResolvedHandle> slots;  // a power of two of them, or none
-  std::size_t mask = 0;               // slots.size() - 1
-  std::size_t filled = 0;             // slots holding a handle of any generation
-  unsigned shift = 64;                // 64 - log2(slots.size())
-  std::uint32_t generation = 1;       // never 0, the mark of an empty slot
+  std::vector<ResolvedHandle> slots;          // a power of two of them, or none
+  ResolvedHandle* table = noResolvedHandles;  // slots.data(), or the two empty ones
+  std::size_t mask = 1;                       // the table's size - 1
+  std::size_t filled = 0;                     // slots holding a handle of any generation
+  unsigned shift = 63;                        // 64 - log2(the table's size)
+  std::uint32_t generation = 1;               // never 0, the mark of an empty slot
 };
 
 inline std::size_t HomeSlot(const HandleCache& cache, D3DXHANDLE handle) {
@@ -38,10 +43,8 @@ inline std::size_t HomeSlot(const HandleCache& cache, D3DXHANDLE handle) {
 
 // The slot resolved for `handle` in the current generation, or null.
 inline ResolvedHandle* FindResolvedHandle(HandleCache& cache, D3DXHANDLE handle) {
-  if (cache.slots.empty()) return nullptr;
-  ResolvedHandle* const slots = cache.slots.data();
   for (std::size_t i = HomeSlot(cache, handle);; i = (i + 1) & cache.mask) {
-    ResolvedHandle& slot = slots[i];
+    ResolvedHandle& slot = cache.table[i];
     if (slot.generation == 0) return nullptr;
     if (slot.handle == handle && slot.generation == cache.generation) return &slot;
   }
