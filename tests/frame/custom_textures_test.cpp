@@ -120,7 +120,7 @@ TEST_F(CustomTexturesTest, AnEmptyLutFolderScansTheTextureFolderTwice) {
 TEST_F(CustomTexturesTest, CorruptFilesAreReportedAndTheOthersStillLoadAndBind) {
   const std::string png = PngFile(8, 8);
   std::string garbled = png;
-  garbled[40] ^= 0x55;  // a chunk whose CRC no longer matches
+  garbled.back() ^= 0x55;  // the closing chunk's CRC no longer matches
   const std::pair<const char*, std::string> corrupt[] = {{"Broken.png", png.substr(0, 40)},
                                                          {"Cut.png", png.substr(0, png.size() - 20)},
                                                          {"Garbled.png", garbled},
