@@ -1,6 +1,7 @@
 // Compiling an effect file with the caller's macros and include interface,
-// as the plug-in does with its own include resolver. Results, messages and
-// the fallback to the game's resources are checked through the plug-in.
+// as the plug-in does with its own include resolver, and the text of the
+// compiler's errors. The fallback to the game's resources is checked through
+// the plug-in.
 #include <cstring>
 #include <map>
 #include <string>
@@ -54,6 +55,19 @@ TEST_F(EffectCreationTest, MacrosAndTheIncludeInterfaceAreUsed) {
   EXPECT_EQ(include.opened, std::vector<std::string>{"common.fxh"});
   EXPECT_EQ(include.open, 0) << "every include buffer is closed";
   effect->Release();
+}
+
+TEST_F(EffectCreationTest, CompileErrorsFailWithTheCompilersMessagesAsText) {
+  WriteFile("FX\\Broken.fx", "float Intensity = ;\n");
+  ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&effect);
+  ID3DXBuffer* errors = nullptr;
+  EXPECT_EQ(
+      D3DXCreateEffectFromFileA(device, "FX\\Broken.fx", nullptr, nullptr, 0, nullptr, &effect, &errors),
+      E_FAIL);
+  EXPECT_EQ(effect, nullptr);
+  ASSERT_NE(errors, nullptr);
+  EXPECT_EQ(BufferText(errors).rfind("FX\\Broken.fx(1,", 0), 0u) << "the plug-in logs it as a C string";
+  EXPECT_EQ(errors->Release(), 0u);
 }
 
 }  // namespace
