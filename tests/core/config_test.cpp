@@ -48,12 +48,6 @@ TEST_F(ConfigTest, NormalisesTextureFoldersOnly) {
   EXPECT_FALSE(FileExists("Tessaly.log"));
 }
 
-TEST_F(ConfigTest, SeparatorsAlreadyPresentAreKept) {
-  EXPECT_EQ(NormalizeFolder("mods/tex/"), "mods/tex/");
-  EXPECT_EQ(NormalizeFolder("mods\\tex\\"), "mods\\tex\\");
-  EXPECT_EQ(NormalizeFolder(""), "");
-}
-
 TEST_F(ConfigTest, LogToFileOffCreatesAndEmptiesNothing) {
   WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\n");
   WriteFile("Tessaly.log", "previous run\n");

@@ -64,23 +64,6 @@ TEST_F(CreationHookTest, FileReplacesTheResourceWithAListedProxy) {
   EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
 }
 
-TEST_F(CreationHookTest, SameNameTwiceGivesTwoRecords) {
-  WriteFile("FX\\MAIN.fx", kMain);
-  AttachWithLevel(1);
-  EffectProxy* first = CreateProxy("MAIN");
-  EffectProxy* second = CreateProxy("MAIN");
-  ASSERT_EQ(liveShaders.size(), 2u);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(liveShaders[0].proxy, first);
-  EXPECT_EQ(liveShaders[1].proxy, second);
-  EXPECT_EQ(liveShaders[1].name, "MAIN");
-  first->Release();
-  second->Release();
-  Detach();
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 0);
-  EXPECT_EQ(sim::OverReleases(), 0);
-}
-
 // Every argument of the game's call reaches D3DX unchanged, whether there is
 // no file or the file does not compile.
 TEST_F(CreationHookTest, FallbacksPassTheHostsOwnArguments) {

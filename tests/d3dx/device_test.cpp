@@ -63,21 +63,4 @@ TEST_F(DeviceTest, ResourcesHoldTheDeviceAndBoundOnesAreHeldByIt) {
   EXPECT_EQ(sim::RefCount(device), 1u);
 }
 
-TEST_F(DeviceTest, Direct3DCreatesWorkingDevices) {
-  IDirect3D9* direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(direct3D, nullptr);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 1024;
-  parameters.BackBufferHeight = 768;
-  IDirect3DDevice9* created = nullptr;
-  ASSERT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &created),
-            D3D_OK);
-  D3DVIEWPORT9 viewport{};
-  created->GetViewport(&viewport);
-  EXPECT_EQ(viewport.Width, 1024u);
-  created->Release();
-  direct3D->Release();
-}
-
 }  // namespace

@@ -1,13 +1,50 @@
 // Reading and writing effect parameters the way the plug-in and the game do:
-// by handle or by name, with D3DX's rules for which call fits which type.
+// by handle or by name, with D3DX's rules for which call fits which type;
+// the textures an effect holds and its current technique.
 #include <cstring>
 
 #include "d3dx_test_support.h"
-#include "effect_test_source.h"
 
 namespace {
 
-using EffectValuesTest = CompiledEffectTest;
+// An effect of the kind the game's shaders are: tunable scalars with
+// annotations, vectors, matrices, an array, a string, a texture and its
+// sampler, and two techniques.
+const char kTestEffect[] = R"fx(
+float Intensity < string UIName = "Glow intensity"; float UIMin = 0.0; float UIMax = 2.0; int UIOrder = 3; > = 0.75;
+bool Enabled = true;
+int Mode = 2;
+float3 Tint : COLOR = float3(1, 0.5, 0.25);
+float4 Color < string UIWidget = "Color"; > = float4(0.1, 0.2, 0.3, 0.4);
+float4x4 World : WORLD;
+float3x3 Basis;
+float Weights[4] = {1, 2, 3, 4};
+string Label = "hello";
+texture2D NoiseTex;
+sampler2D NoiseSampler = sampler_state { Texture = <NoiseTex>; };
+static float Hidden = 1;
+
+float4 PS(float2 uv : TEXCOORD0) : COLOR0 { return Color * Intensity; }
+
+technique Main { pass P0 { PixelShader = compile ps_2_0 PS(); } }
+technique Alt { pass Only { } }
+)fx";
+
+class EffectValuesTest : public SimD3dTest {
+ protected:
+  void SetUp() override {
+    SimD3dTest::SetUp();
+    effect = Compile(kTestEffect);
+    ASSERT_NE(effect, nullptr);
+  }
+  void TearDown() override {
+    if (effect) {
+      EXPECT_EQ(effect->Release(), 0u);
+    }
+    SimD3dTest::TearDown();
+  }
+  ID3DXEffect* effect = nullptr;
+};
 
 TEST_F(EffectValuesTest, DescriptionsReportShapeTypeAndSize) {
   D3DXEFFECT_DESC effectDesc{};
@@ -128,38 +165,9 @@ TEST_F(EffectValuesTest, VectorsTakeAsManyComponentsAsTheParameterHas) {
   float real = 0.0f;
   effect->GetFloat("Intensity", &real);
   EXPECT_EQ(real, 0.5f);
-
-  const D3DXVECTOR4 weights[2] = {{10, 0, 0, 0}, {20, 0, 0, 0}};
-  ASSERT_EQ(effect->SetVectorArray("Weights", weights, 2), D3D_OK);
-  float all[4] = {};
-  ASSERT_EQ(effect->GetFloatArray("Weights", all, 4), D3D_OK);
-  EXPECT_EQ(all[0], 10.0f);
-  EXPECT_EQ(all[1], 20.0f);
-  EXPECT_EQ(all[2], 3.0f);
 }
 
-TEST_F(EffectValuesTest, MatricesRoundTripAndTranspose) {
-  D3DXMATRIX in;
-  for (int i = 0; i < 16; ++i) in.m[i / 4][i % 4] = static_cast<float>(i + 1);
-  ASSERT_EQ(effect->SetMatrix("World", &in), D3D_OK);
-  D3DXMATRIX out;
-  ASSERT_EQ(effect->GetMatrix("World", &out), D3D_OK);
-  EXPECT_EQ(out, in);
-  ASSERT_EQ(effect->GetMatrixTranspose("World", &out), D3D_OK);
-  EXPECT_EQ(out(1, 0), in(0, 1));
-
-  ASSERT_EQ(effect->SetMatrixTranspose("World", &in), D3D_OK);
-  effect->GetMatrix("World", &out);
-  EXPECT_EQ(out(0, 1), in(1, 0));
-
-  ASSERT_EQ(effect->SetMatrix("Basis", &in), D3D_OK);
-  ASSERT_EQ(effect->GetMatrix("Basis", &out), D3D_OK);
-  EXPECT_EQ(out(2, 2), in(2, 2));
-  EXPECT_EQ(out(3, 3), 0.0f) << "a 3x3 parameter reads back into the top-left corner";
-  EXPECT_EQ(out(0, 3), 0.0f);
-}
-
-TEST_F(EffectValuesTest, RawBytesMoveTheWholeValue) {
+TEST_F(EffectValuesTest, SetValueMovesTheWholeValue) {
   const float color[4] = {0.9f, 0.8f, 0.7f, 0.6f};
   ASSERT_EQ(effect->SetValue("Color", color, sizeof(color)), D3D_OK);
   float out[4] = {};
@@ -183,51 +191,6 @@ TEST_F(EffectValuesTest, RawBytesMoveTheWholeValue) {
   BOOL enabled = TRUE;
   effect->GetBool("Enabled", &enabled);
   EXPECT_EQ(enabled, FALSE);
-
-  const float third = 33.0f;
-  ASSERT_EQ(effect->SetRawValue("Weights", &third, 8, 4), D3D_OK);
-  float weight = 0.0f;
-  effect->GetFloat(effect->GetParameterElement("Weights", 2), &weight);
-  EXPECT_EQ(weight, 33.0f);
-  EXPECT_EQ(effect->SetRawValue("Weights", &third, 16, 4), D3DERR_INVALIDCALL);
-}
-
-TEST_F(EffectValuesTest, ArrayElementsAreParametersOfTheirOwn) {
-  D3DXHANDLE third = effect->GetParameterElement("Weights", 2);
-  ASSERT_NE(third, nullptr);
-  EXPECT_EQ(effect->GetParameterByName(nullptr, "Weights[2]"), third);
-  EXPECT_EQ(effect->GetParameterElement("Weights", 4), nullptr);
-  EXPECT_EQ(effect->GetParameterElement("Intensity", 0), nullptr);
-
-  ASSERT_EQ(effect->SetFloat(third, 30.0f), D3D_OK);
-  float weights[4] = {};
-  effect->GetFloatArray("Weights", weights, 4);
-  EXPECT_EQ(weights[2], 30.0f);
-  EXPECT_EQ(weights[3], 4.0f);
-
-  const float two[2] = {-1.0f, -2.0f};
-  ASSERT_EQ(effect->SetFloatArray("Weights", two, 2), D3D_OK);
-  effect->GetFloatArray("Weights", weights, 4);
-  EXPECT_EQ(weights[1], -2.0f);
-  EXPECT_EQ(weights[2], 30.0f);
-
-  D3DXPARAMETER_DESC desc{};
-  effect->GetParameterDesc(third, &desc);
-  EXPECT_EQ(desc.Elements, 0u);
-  EXPECT_EQ(desc.Bytes, 4u);
-}
-
-TEST_F(EffectValuesTest, StringsAreOwnedByTheEffect) {
-  LPCSTR text = nullptr;
-  ASSERT_EQ(effect->GetString("Label", &text), D3D_OK);
-  EXPECT_STREQ(text, "hello");
-
-  std::string caller = "changed by the caller";
-  ASSERT_EQ(effect->SetString("Label", caller.c_str()), D3D_OK);
-  caller.assign("overwritten afterwards");
-  ASSERT_EQ(effect->GetString("Label", &text), D3D_OK);
-  EXPECT_STREQ(text, "changed by the caller");
-  EXPECT_EQ(effect->SetString("Label", nullptr), D3DERR_INVALIDCALL);
 }
 
 TEST_F(EffectValuesTest, AnnotationsAreReadLikeParametersButNotWritten) {
@@ -255,6 +218,39 @@ TEST_F(EffectValuesTest, AnnotationsAreReadLikeParametersButNotWritten) {
   EXPECT_EQ(effect->GetAnnotationByName("Intensity", "UIGroup"), nullptr);
   EXPECT_EQ(effect->GetAnnotationByName("Enabled", "UIName"), nullptr);
   EXPECT_EQ(effect->GetAnnotation("Intensity", 4), nullptr);
+}
+
+TEST_F(EffectValuesTest, TexturesAreReferencedWhileBound) {
+  IDirect3DTexture9* first = nullptr;
+  IDirect3DTexture9* second = nullptr;
+  for (IDirect3DTexture9** texture : {&first, &second}) {
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture, nullptr), D3D_OK);
+  }
+  ASSERT_EQ(effect->SetTexture("NoiseTex", first), D3D_OK);
+  EXPECT_EQ(sim::RefCount(first), 2u);
+  IDirect3DBaseTexture9* bound = nullptr;
+  ASSERT_EQ(effect->GetTexture("NoiseTex", &bound), D3D_OK);
+  EXPECT_EQ(bound, first);
+  EXPECT_EQ(sim::RefCount(first), 3u) << "GetTexture adds a reference";
+  bound->Release();
+
+  ASSERT_EQ(effect->SetTexture("NoiseTex", second), D3D_OK);
+  EXPECT_EQ(sim::RefCount(first), 1u) << "the replaced texture is released";
+  EXPECT_EQ(effect->SetTexture("NoiseSampler", first), D3DERR_INVALIDCALL);
+  EXPECT_EQ(sim::RefCount(first), 1u);
+  EXPECT_EQ(effect->Release(), 0u);
+  effect = nullptr;
+  EXPECT_EQ(sim::RefCount(second), 1u) << "the effect's release drops its texture";
+  first->Release();
+  second->Release();
+}
+
+TEST_F(EffectValuesTest, TheFirstTechniqueIsCurrentUntilAnotherIsSet) {
+  EXPECT_EQ(effect->GetCurrentTechnique(), effect->GetTechnique(0));
+  EXPECT_EQ(effect->SetTechnique("Alt"), D3D_OK);
+  EXPECT_EQ(effect->GetCurrentTechnique(), effect->GetTechniqueByName("Alt"));
+  EXPECT_EQ(effect->SetTechnique("Nope"), D3DERR_INVALIDCALL);
+  EXPECT_EQ(effect->GetCurrentTechnique(), effect->GetTechniqueByName("Alt"));
 }
 
 }  // namespace

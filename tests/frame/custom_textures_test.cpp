@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "frame_fixture.h"
 #include "image_files.h"
@@ -116,21 +117,32 @@ TEST_F(CustomTexturesTest, AnEmptyLutFolderScansTheTextureFolderTwice) {
   proxy->Release();
 }
 
-TEST_F(CustomTexturesTest, ACorruptFileIsReportedAndTheOthersStillLoadAndBind) {
-  WriteFile("FX\\TEXTURES\\Broken.png", PngFile(8, 8).substr(0, 40));
+TEST_F(CustomTexturesTest, CorruptFilesAreReportedAndTheOthersStillLoadAndBind) {
+  const std::string png = PngFile(8, 8);
+  std::string garbled = png;
+  garbled.back() ^= 0x55;  // the closing chunk's CRC no longer matches
+  const std::pair<const char*, std::string> corrupt[] = {{"Broken.png", png.substr(0, 40)},
+                                                         {"Cut.png", png.substr(0, png.size() - 20)},
+                                                         {"Garbled.png", garbled},
+                                                         {"Text.png", "this is not an image"},
+                                                         {"Empty.dds", ""}};
+  for (const auto& [name, bytes] : corrupt) WriteFile(std::string("FX\\TEXTURES\\") + name, bytes);
   WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
   WriteFile("FX\\TEXTURES\\VOLUMES\\Fog.dds", "DDX not a volume");
   WriteFile("FX\\Post.fx", "texture2D Grain; texture2D Broken; texture3D Fog; technique T { pass P { } }\n");
   AttachWithPaths("");
   EffectProxy* proxy = CreateProxy("Post");
   auto lines = Lines();
-  EXPECT_TRUE(
-      HasLine(lines, "[ERROR] Failed to load 2D texture: FX\\TEXTURES\\Broken.png (HRESULT: 88760B59)"));
+  for (const auto& [name, bytes] : corrupt) {
+    EXPECT_TRUE(HasLine(lines, std::string("[ERROR] Failed to load 2D texture: FX\\TEXTURES\\") + name +
+                                   " (HRESULT: 88760B59)"))
+        << name;
+  }
   EXPECT_TRUE(HasLine(
       lines, "[ERROR] Failed to load 3D texture: FX\\TEXTURES\\VOLUMES\\Fog.dds (HRESULT: 88760B59)"));
   EXPECT_EQ(BoundPath(proxy, "Grain"), "FX\\TEXTURES\\Grain.dds");
   EXPECT_EQ(BoundPath(proxy, "Broken"), "") << "a texture that failed to load is never bound";
-  EXPECT_EQ(ErrorLines(), 2);
+  EXPECT_EQ(ErrorLines(), 6);
   proxy->Release();
 }
 

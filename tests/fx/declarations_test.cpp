@@ -82,6 +82,102 @@ pixelshader PS; VertexShader VS;
   }
 }
 
+// One line of effect source and the values its parameter holds; lines
+// without values only define what later lines use.
+struct DefaultCase {
+  const char* line;
+  std::vector<double> values;
+};
+
+// The parameter a declaration line declares: the last word before "=" or "[".
+std::string DeclaredName(const std::string& line) {
+  std::string head = line.substr(0, line.find_first_of("=[;"));
+  while (!head.empty() && head.back() == ' ') head.pop_back();
+  return head.substr(head.find_last_of(' ') + 1);
+}
+
+TEST(Declarations, DefaultValuesAreConvertedFoldedAndFlattened) {
+  const DefaultCase cases[] = {
+      // Literals, converted to the parameter's type.
+      {"float Hex = 0x10;", {16}},
+      {"float Exponent = 1.5e-3;", {0.0015}},
+      {"float ExponentPlus = 2E+2f;", {200}},
+      {"float HalfSuffix = 0.25h;", {0.25}},
+      {"float DotFirst = .5;", {0.5}},
+      {"float DotLast = 3.;", {3}},
+      {"float Negative = -0.75f;", {-0.75}},
+      {"float DoubleSign = - -2;", {2}},
+      {"int TowardZero = 2.9;", {2}},
+      {"int TowardZeroNegative = -2.9;", {-2}},
+      {"int Octal = 010;", {8}},
+      {"int HexUpper = 0XFF;", {255}},
+      {"int Unsigned = 7u;", {7}},
+      {"bool FromNumber = 5;", {1}},
+      {"bool FromZero = 0.0;", {0}},
+      {"bool Yes = true;", {1}},
+      {"bool No = false;", {0}},
+      {"float FromBool = true;", {1}},
+      // Constructors, brace lists and arrays flatten into components.
+      {"float4 Nested = float4(float3(1, 2, 3), 4);", {1, 2, 3, 4}},
+      {"float4 Braced = {0.1, 0.2, 0.3, 0.4};", {0.1, 0.2, 0.3, 0.4}},
+      {"float4 Broadcast = 0.5;", {0.5, 0.5, 0.5, 0.5}},
+      {"float3 Cast = (float3)2;", {2, 2, 2}},
+      {"float2x2 Matrix = {1, 2, 3, 4};", {1, 2, 3, 4}},
+      {"float2x2 MatrixRows = {{1, 2}, {3, 4}};", {1, 2, 3, 4}},
+      {"float3x3 Identity = float3x3(1, 0, 0, 0, 1, 0, 0, 0, 1);", {1, 0, 0, 0, 1, 0, 0, 0, 1}},
+      {"float4 Offsets[3] = { float4(1, 0, 0, 0), {0, 1, 0, 0}, float2(0, 0), float2(1, 0) };",
+       {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}},
+      {"int Counts[2][2] = {{1, 2}, {3, 4}};", {1, 2, 3, 4}},
+      {"bool2 Flags = bool2(1, 0.0);", {1, 0}},
+      {"int3 Truncating = int3(1.9, -1.9, 3);", {1, -1, 3}},
+      {"float3 Truncated = float4(1, 2, 3, 4);", {1, 2, 3}},
+      {"float Constants[2];", {0, 0}},
+      // Constant expressions, macros and earlier constants.
+      {"#define PI 3.14159265", {}},
+      {"#define TWO_PI (2.0 * PI)", {}},
+      {"#define SCALE(x, k) ((x) * (k))", {}},
+      {"#define COLOR(r, g, b) float4(r, g, b, 1.0)", {}},
+      {"#define GLUE(a, b) a##b", {}},
+      {"static const float Third = 1.0 / 3.0;", {1.0 / 3.0}},
+      {"static const int Taps = 7 / 2;", {3}},
+      {"float FullTurn = 2 * PI;", {6.2831853}},
+      {"float Angle = TWO_PI;", {6.2831853}},
+      {"float Mixed = (1 + 2) * 3 - 4 % 3;", {8}},
+      {"float UsesConstant = Third * 3;", {1}},
+      {"float Weights[Taps + 1];", {0, 0, 0, 0}},
+      {"float4 Scaled = float4(1, 2, 3, 4) * 0.5 + 1;", {1.5, 2, 2.5, 3}},
+      {"float Intrinsics = sqrt(16) + max(2, 3) + saturate(1.5) + lerp(0, 10, 0.25);", {4 + 3 + 1 + 2.5}},
+      {"float Degrees = radians(180);", {3.14159265}},
+      {"float3 Unit = normalize(float3(3, 0, 4));", {0.6, 0, 0.8}},
+      {"float Scaled2 = SCALE(1.5 + 0.5, 3);", {6}},
+      {"float4 Tint = COLOR(0.5, 0.25,\n                    0.125);", {0.5, 0.25, 0.125, 1}},
+      {"float GLUE(Bloom, Strength) = 2;", {}},
+      {"int Nested2 = SCALE(SCALE(2, 3), 4);", {24}},
+  };
+  std::string source;
+  for (const DefaultCase& c : cases) source += std::string(c.line) + "\n";
+  simfx::CompileResult r = CompileText(source);
+  ASSERT_TRUE(r.ok) << r.messages;
+  for (const DefaultCase& c : cases) {
+    if (c.values.empty()) continue;
+    SCOPED_TRACE(c.line);
+    const simfx::Variable* v = FindParam(r.effect, DeclaredName(c.line));
+    ASSERT_NE(v, nullptr);
+    const bool isFloat = v->type == ParamType::Float;
+    const std::vector<float> floats = Floats(*v);
+    const std::vector<std::int32_t> ints = Ints(*v);
+    ASSERT_EQ(floats.size(), c.values.size());
+    for (std::size_t i = 0; i < c.values.size(); ++i) {
+      EXPECT_FLOAT_EQ(isFloat ? floats[i] : static_cast<float>(ints[i]), static_cast<float>(c.values[i]));
+    }
+  }
+  EXPECT_EQ(FindParam(r.effect, "Offsets")->elements, 3u);
+  EXPECT_EQ(FindParam(r.effect, "Counts")->elements, 4u);
+  EXPECT_EQ(FindParam(r.effect, "Weights")->elements, 4u);
+  EXPECT_FLOAT_EQ(fxtest::FloatOf(r.effect, "BloomStrength"), 2.0f);
+  EXPECT_NE(r.messages.find("warning X3206: implicit truncation of vector type"), std::string::npos);
+}
+
 TEST(Declarations, ModifiersSemanticsRegistersAndSeveralDeclarators) {
   simfx::CompileResult r = CompileText(R"fx(
 uniform float4x4 World : WORLD : register(c0), View : VIEW;
@@ -111,127 +207,21 @@ float a = 1, b = -2, c;
   EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "c"), 0.0f);
 }
 
-TEST(Declarations, LiteralsConvertToTheParameterType) {
-  simfx::CompileResult r = CompileText(R"fx(
-float Hex = 0x10;
-float Exponent = 1.5e-3;
-float ExponentPlus = 2E+2f;
-float HalfSuffix = 0.25h;
-float DotFirst = .5;
-float DotLast = 3.;
-float Negative = -0.75f;
-float DoubleSign = - -2;
-int Truncated = 2.9;
-int TruncatedNegative = -2.9;
-int Octal = 010;
-int HexUpper = 0XFF;
-int Unsigned = 7u;
-bool FromNumber = 5;
-bool FromZero = 0.0;
-bool Yes = true;
-bool No = false;
-float FromBool = true;
-)fx");
-  ASSERT_TRUE(r.ok) << r.messages;
-  const simfx::Effect& fx = r.effect;
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Hex"), 16.0f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Exponent"), 0.0015f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "ExponentPlus"), 200.0f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "HalfSuffix"), 0.25f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "DotFirst"), 0.5f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "DotLast"), 3.0f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Negative"), -0.75f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "DoubleSign"), 2.0f);
-  EXPECT_EQ(fxtest::IntOf(fx, "Truncated"), 2);
-  EXPECT_EQ(fxtest::IntOf(fx, "TruncatedNegative"), -2);
-  EXPECT_EQ(fxtest::IntOf(fx, "Octal"), 8);
-  EXPECT_EQ(fxtest::IntOf(fx, "HexUpper"), 255);
-  EXPECT_EQ(fxtest::IntOf(fx, "Unsigned"), 7);
-  EXPECT_EQ(fxtest::IntOf(fx, "FromNumber"), 1);
-  EXPECT_EQ(fxtest::IntOf(fx, "FromZero"), 0);
-  EXPECT_EQ(fxtest::IntOf(fx, "Yes"), 1);
-  EXPECT_EQ(fxtest::IntOf(fx, "No"), 0);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "FromBool"), 1.0f);
-}
-
-TEST(Declarations, ConstructorsBraceListsAndArraysFlatten) {
-  simfx::CompileResult r = CompileText(R"fx(
-float4 Nested = float4(float3(1, 2, 3), 4);
-float4 Braced = {0.1, 0.2, 0.3, 0.4};
-float4 Broadcast = 0.5;
-float3 Cast = (float3)2;
-float2x2 Matrix = {1, 2, 3, 4};
-float2x2 MatrixRows = {{1, 2}, {3, 4}};
-float3x3 Identity = float3x3(1, 0, 0, 0, 1, 0, 0, 0, 1);
-float4 Offsets[3] = { float4(1, 0, 0, 0), {0, 1, 0, 0}, float2(0, 0), float2(1, 0) };
-int Counts[2][2] = {{1, 2}, {3, 4}};
-bool2 Flags = bool2(1, 0.0);
-int3 Truncating = int3(1.9, -1.9, 3);
-float3 Truncated = float4(1, 2, 3, 4);
-float Constants[2];
-)fx");
-  ASSERT_TRUE(r.ok) << r.messages;
-  const simfx::Effect& fx = r.effect;
-  EXPECT_EQ(Floats(*FindParam(fx, "Nested")), (std::vector<float>{1, 2, 3, 4}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Braced")), (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Broadcast")), (std::vector<float>{0.5f, 0.5f, 0.5f, 0.5f}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Cast")), (std::vector<float>{2, 2, 2}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Matrix")), (std::vector<float>{1, 2, 3, 4}));
-  EXPECT_EQ(Floats(*FindParam(fx, "MatrixRows")), (std::vector<float>{1, 2, 3, 4}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Identity")), (std::vector<float>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
-  const simfx::Variable* offsets = FindParam(fx, "Offsets");
-  EXPECT_EQ(offsets->elements, 3u);
-  EXPECT_EQ(offsets->data.size(), 48u);
-  EXPECT_EQ(Floats(*offsets), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}));
-  EXPECT_EQ(FindParam(fx, "Counts")->elements, 4u);
-  EXPECT_EQ(Ints(*FindParam(fx, "Counts")), (std::vector<std::int32_t>{1, 2, 3, 4}));
-  EXPECT_EQ(Ints(*FindParam(fx, "Flags")), (std::vector<std::int32_t>{1, 0}));
-  EXPECT_EQ(Ints(*FindParam(fx, "Truncating")), (std::vector<std::int32_t>{1, -1, 3}));
-  EXPECT_EQ(Floats(*FindParam(fx, "Truncated")), (std::vector<float>{1, 2, 3}));
-  EXPECT_NE(r.messages.find("warning X3206: implicit truncation of vector type"), std::string::npos);
-  EXPECT_EQ(FindParam(fx, "Constants")->data.size(), 8u);
-}
-
-TEST(Declarations, ConstantExpressionsAndEarlierConstants) {
-  simfx::CompileResult r = CompileText(R"fx(
-#define PI 3.14159265
-static const float Third = 1.0 / 3.0;
-static const int Taps = 7 / 2;
-float FullTurn = 2 * PI;
-float Mixed = (1 + 2) * 3 - 4 % 3;
-float UsesConstant = Third * 3;
-float Weights[Taps + 1];
-float4 Scaled = float4(1, 2, 3, 4) * 0.5 + 1;
-float Intrinsics = sqrt(16) + max(2, 3) + saturate(1.5) + lerp(0, 10, 0.25);
-float Degrees = radians(180);
-float3 Unit = normalize(float3(3, 0, 4));
-)fx");
-  ASSERT_TRUE(r.ok) << r.messages;
-  const simfx::Effect& fx = r.effect;
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Third"), 1.0f / 3.0f);
-  EXPECT_EQ(fxtest::IntOf(fx, "Taps"), 3);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "FullTurn"), 6.2831853f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Mixed"), 8.0f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "UsesConstant"), 1.0f);
-  EXPECT_EQ(FindParam(fx, "Weights")->elements, 4u);
-  EXPECT_EQ(Floats(*FindParam(fx, "Scaled")), (std::vector<float>{1.5f, 2.0f, 2.5f, 3.0f}));
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Intrinsics"), 4 + 3 + 1 + 2.5f);
-  EXPECT_FLOAT_EQ(fxtest::FloatOf(fx, "Degrees"), 3.14159265f);
-  EXPECT_EQ(Floats(*FindParam(fx, "Unit")), (std::vector<float>{0.6f, 0.0f, 0.8f}));
-}
-
 TEST(Declarations, StringsConcatenateAndKeepEscapes) {
   simfx::CompileResult r = CompileText(R"fx(
 string Title = "Colour " "grading";
 string Path = "FX\\luts\\warm.png";
 string Quote = "say \"hi\"";
 string Empty = "";
+#define NAME_OF(n) #n
+string Stringized = NAME_OF(Soft glow);
 )fx");
   ASSERT_TRUE(r.ok) << r.messages;
   EXPECT_EQ(FindParam(r.effect, "Title")->stringValue, "Colour grading");
   EXPECT_EQ(FindParam(r.effect, "Path")->stringValue, "FX\\luts\\warm.png");
   EXPECT_EQ(FindParam(r.effect, "Quote")->stringValue, "say \"hi\"");
   EXPECT_EQ(FindParam(r.effect, "Empty")->stringValue, "");
+  EXPECT_EQ(FindParam(r.effect, "Stringized")->stringValue, "Soft glow");
   EXPECT_TRUE(FindParam(r.effect, "Title")->data.empty());
 }
 

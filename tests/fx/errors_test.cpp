@@ -58,6 +58,17 @@ TEST(Errors, MessagesNameFileLineAndColumn) {
        "FX\\test.fx(1,12): error X1004: newline in string constant"},
       {"float A = 1 @ 2;\n", "FX\\test.fx(1,13): error X3000: syntax error: unexpected token '@'"},
       {"float A\x01;\n", "FX\\test.fx(1,8): error X3000: syntax error: illegal character '\\x01'"},
+      {"technique T\n{\n  float x;\n}\n",
+       "FX\\test.fx(3,3): error X3000: syntax error: unexpected token 'float'"},
+      // Warnings before an error are kept; an error inside a macro points at its use; CR LF line
+      // endings and a byte order mark keep positions.
+      {"#pragma message \"checking\"\nfloat A = ;\n",
+       "FX\\test.fx(1,1): warning X1519: checking\nFX\\test.fx(2,11): error X3000: syntax error: unexpected "
+       "token ';'"},
+      {"#define BROKEN_DEFAULT = = 1\n\nfloat A BROKEN_DEFAULT;\n",
+       "FX\\test.fx(3,9): error X3000: syntax error: unexpected token '='"},
+      {"\xEF\xBB\xBF// header\r\nfloat A;\r\n\tfloat B = ?;\r\n",
+       "FX\\test.fx(3,12): error X3000: syntax error: unexpected token '?'"},
   };
   for (const BadSource& c : cases) {
     SCOPED_TRACE(c.source);
@@ -66,25 +77,6 @@ TEST(Errors, MessagesNameFileLineAndColumn) {
     EXPECT_EQ(r.messages, std::string(c.message) + "\n");
     EXPECT_TRUE(r.effect.parameters.empty());
   }
-}
-
-TEST(Errors, WarningsBeforeAnErrorAreKept) {
-  simfx::CompileResult r = CompileText("#pragma message \"checking\"\nfloat A = ;\n");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.messages,
-            "FX\\test.fx(1,1): warning X1519: checking\n"
-            "FX\\test.fx(2,11): error X3000: syntax error: unexpected token ';'\n");
-}
-
-TEST(Errors, ErrorsFromMacrosPointAtTheMacroUse) {
-  simfx::CompileResult r = CompileText("#define BROKEN_DEFAULT = = 1\n\nfloat A BROKEN_DEFAULT;\n");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.messages, "FX\\test.fx(3,9): error X3000: syntax error: unexpected token '='\n");
-}
-
-TEST(Errors, CrLfLineEndingsAndByteOrderMarkKeepPositions) {
-  simfx::CompileResult r = CompileText("\xEF\xBB\xBF// header\r\nfloat A;\r\n\tfloat B = ?;\r\n");
-  EXPECT_EQ(r.messages, "FX\\test.fx(3,12): error X3000: syntax error: unexpected token '?'\n");
 }
 
 TEST(Robustness, PathologicalInputsFailCleanly) {

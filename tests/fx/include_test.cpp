@@ -1,8 +1,5 @@
-// #include through the caller's resolver and from disk next to the including file.
+// #include through the caller's resolver: nesting, errors inside includes, cycles and guards.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "fx_test_support.h"
 
@@ -81,51 +78,6 @@ TEST(Include, ConditionalsDoNotSpanIncludeBoundaries) {
   EXPECT_EQ(r.messages,
             "open.fxh(3,1): error X1020: unexpected end of file in a conditional block (missing #endif)\n");
   EXPECT_TRUE(includes.AllReturned());
-}
-
-TEST(Include, IncludeNameMayComeFromAMacro) {
-  fxtest::MemoryIncludes includes;
-  includes.files["quality_high.fxh"] = "float Quality = 3;\n";
-  simfx::CompileResult r =
-      CompileText("#define QUALITY_FILE \"quality_high.fxh\"\n#include QUALITY_FILE\n", &includes);
-  ASSERT_TRUE(r.ok) << r.messages;
-  EXPECT_FLOAT_EQ(FloatOf(r.effect, "Quality"), 3.0f);
-}
-
-class IncludeFromDisk : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("fx_include_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_ / "FX" / "includes");
-  }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-
-  void Write(const std::filesystem::path& relative, const std::string& text) {
-    std::ofstream(root_ / relative, std::ios::binary) << text;
-  }
-
-  std::filesystem::path root_;
-};
-
-TEST_F(IncludeFromDisk, WindowsStyleNamesResolveBesideTheIncludingFile) {
-  Write("FX/includes/colors.fxh", "#include \"palette.fxh\"\nfloat4 Warm = WARM;\n");
-  Write("FX/includes/palette.fxh", "#define WARM float4(1, 0.8, 0.6, 1)\n");
-  std::string mainPath = (root_ / "FX" / "water.fx").string();
-  simfx::CompileResult r =
-      simfx::Compile("#include \"includes\\colors.fxh\"\nfloat Depth = 1;\n", mainPath, {}, nullptr);
-  ASSERT_TRUE(r.ok) << r.messages;
-  EXPECT_EQ(fxtest::Floats(*FindParam(r.effect, "Warm")), (std::vector<float>{1.0f, 0.8f, 0.6f, 1.0f}));
-}
-
-TEST_F(IncludeFromDisk, MissingFileOnDiskIsReportedWithItsName) {
-  std::string mainPath = (root_ / "FX" / "water.fx").string();
-  simfx::CompileResult r =
-      simfx::Compile("float A;\n#include \"includes\\absent.fxh\"\n", mainPath, {}, nullptr);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.messages,
-            mainPath + "(2,1): error X1507: failed to open source file: 'includes\\absent.fxh'\n");
 }
 
 }  // namespace

@@ -11,31 +11,6 @@ using fxtest::FloatOf;
 using fxtest::Floats;
 using fxtest::IntOf;
 
-TEST(Preprocessor, ObjectAndFunctionLikeMacrosExpandInDefaults) {
-  simfx::CompileResult r = CompileText(R"fx(
-#define PI 3.14159265
-#define TWO_PI (2.0 * PI)
-#define SCALE(x, k) ((x) * (k))
-#define COLOR(r, g, b) float4(r, g, b, 1.0)
-#define NAME_OF(n) #n
-#define GLUE(a, b) a##b
-float Angle = TWO_PI;
-float Scaled = SCALE(1.5 + 0.5, 3);
-float4 Tint = COLOR(0.5, 0.25,
-                    0.125);
-string Label < string UIName = NAME_OF(Soft glow); > = "x";
-float GLUE(Bloom, Strength) = 2;
-int Nested = SCALE(SCALE(2, 3), 4);
-)fx");
-  ASSERT_TRUE(r.ok) << r.messages;
-  EXPECT_FLOAT_EQ(FloatOf(r.effect, "Angle"), 6.2831853f);
-  EXPECT_FLOAT_EQ(FloatOf(r.effect, "Scaled"), 6.0f);
-  EXPECT_EQ(Floats(*FindParam(r.effect, "Tint")), (std::vector<float>{0.5f, 0.25f, 0.125f, 1.0f}));
-  EXPECT_EQ(FindParam(r.effect, "Label")->annotations[0].stringValue, "Soft glow");
-  EXPECT_FLOAT_EQ(FloatOf(r.effect, "BloomStrength"), 2.0f);
-  EXPECT_EQ(IntOf(r.effect, "Nested"), 24);
-}
-
 TEST(Preprocessor, SelfReferringMacrosStopExpanding) {
   simfx::CompileResult r = CompileText(R"fx(
 #define Gain Gain
@@ -154,24 +129,6 @@ TEST(Preprocessor, PragmaMessageBecomesAWarningAndOtherPragmasAreIgnored) {
   EXPECT_EQ(r.messages,
             "FX\\test.fx(2,1): warning X1519: Bloom enabled\n"
             "FX\\test.fx(4,3): warning X1519: second\n");
-}
-
-TEST(Preprocessor, PackMatrixPragmaChangesTheDefaultMatrixClass) {
-  simfx::CompileResult r = CompileText(R"fx(
-float4x4 BeforePragma;
-#pragma pack_matrix(row_major)
-float4x4 AfterPragma;
-column_major float3x3 Explicit;
-#pragma pack_matrix(column_major)
-row_major matrix ExplicitRows;
-float2x3 BackToColumns;
-)fx");
-  ASSERT_TRUE(r.ok) << r.messages;
-  EXPECT_EQ(FindParam(r.effect, "BeforePragma")->cls, simfx::ParamClass::MatrixColumns);
-  EXPECT_EQ(FindParam(r.effect, "AfterPragma")->cls, simfx::ParamClass::MatrixRows);
-  EXPECT_EQ(FindParam(r.effect, "Explicit")->cls, simfx::ParamClass::MatrixColumns);
-  EXPECT_EQ(FindParam(r.effect, "ExplicitRows")->cls, simfx::ParamClass::MatrixRows);
-  EXPECT_EQ(FindParam(r.effect, "BackToColumns")->cls, simfx::ParamClass::MatrixColumns);
 }
 
 }  // namespace

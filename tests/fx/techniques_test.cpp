@@ -37,12 +37,6 @@ technique9 Legacy { }
   EXPECT_TRUE(t[2].passes.empty());
 }
 
-TEST(Techniques, OnlyPassesMayAppearInATechnique) {
-  simfx::CompileResult r = CompileText("technique T\n{\n  float x;\n}\n");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.messages, "FX\\test.fx(3,3): error X3000: syntax error: unexpected token 'float'\n");
-}
-
 TEST(SkippedCode, StructsTypedefsAndFunctionsAreSkippedAndFunctionsNamed) {
   simfx::CompileResult r = CompileText(R"fx(
 struct Light { float3 Direction; float4 Color; };

@@ -1,29 +1,16 @@
 // The host calls through its own call instruction at 0x70AAA8; attach
 // redirects it to the plug-in, which falls back to D3DX for the resource.
-#include "host_fixture.h"
-#include "sim/host_code.h"
-#include "sim/host_d3d.h"
+#include "creation_fixture.h"
 
 namespace {
 
-class RedirectTest : public HostFixture {
+class RedirectTest : public CreationFixture {
  protected:
   void SetUp() override {
-    HostFixture::SetUp();
-    device = sim::CreateDevice(1280, 720, nullptr);
+    CreationFixture::SetUp();
     sim::RegisterResource(module, "Water", "float Depth = 2.0; technique T { pass P {} }");
     WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nIncludeTimestamps=0\r\n");
   }
-  void ReleaseHostObjects() override {
-    sim::ClearResources();
-    device->Release();
-  }
-  HRESULT HostCreates(const char* name, ID3DXEffect** effect) {
-    return sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, effect,
-                                             nullptr);
-  }
-  IDirect3DDevice9* device = nullptr;
-  HMODULE module = reinterpret_cast<HMODULE>(0x400000);
 };
 
 TEST_F(RedirectTest, BeforeAttachTheHostReachesD3DXDirectly) {
