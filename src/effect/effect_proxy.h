@@ -3,6 +3,11 @@
 // effect it wraps, remembers the names behind the handles it hands out and
 // the bytes of every value set through it, so that hot reload can swap the
 // compiled effect while the game keeps its handles and values.
+//
+// Like the effect it wraps, a proxy takes no lock: the game uses it on the
+// thread that draws with it, which is the thread whose EndScene runs the
+// panel, the "Time" update and hot reload. Its calls stay as cheap as the
+// effect's own; only the reference count is shared between threads.
 #pragma once
 
 #include <atomic>
