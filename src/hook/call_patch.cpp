@@ -24,6 +24,33 @@ bool GuardedWrite(std::uintptr_t address, T value, bool protect) {
   return true;
 }
 
+// True when the byte at address lies in committed memory that may be read.
+bool Readable(std::uintptr_t address) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof(info)) == 0) return false;
+  if (info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD) != 0) return false;
+  switch (info.Protect & 0xFF) {
+    case PAGE_READONLY:
+    case PAGE_READWRITE:
+    case PAGE_WRITECOPY:
+    case PAGE_EXECUTE_READ:
+    case PAGE_EXECUTE_READWRITE:
+    case PAGE_EXECUTE_WRITECOPY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The game's data is not ours: an address sanitizer's picture of our own
+// objects says nothing about it, so its four bytes are read one at a time,
+// without instrumentation, in little-endian order.
+__attribute__((no_sanitize("address"))) std::uint32_t ReadHostWord(std::uintptr_t address) {
+  const volatile auto* bytes = reinterpret_cast<const volatile std::uint8_t*>(address);
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
 std::uintptr_t Relative32Target(std::uintptr_t site, bool protect) {
   auto displacement = GuardedRead<std::int32_t>(site + 1, protect);
   return static_cast<std::uint32_t>(site + 1 + 4 + static_cast<std::uint32_t>(displacement));
@@ -50,9 +77,14 @@ std::uintptr_t ReadBranchTarget(std::uintptr_t site, bool protect) {
   auto modrm = GuardedRead<std::uint8_t>(site + 1, protect);
   if (modrm != 0x15 && modrm != 0x25) return 0;
   auto pointer = GuardedRead<std::uint32_t>(site + 2, protect);
-  std::uint32_t target;
-  std::memcpy(&target, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(pointer)), sizeof(target));
-  return target;
+  // The pointer comes from whatever code is at the site; in another build of
+  // the game it may point anywhere, and reading there would crash the game.
+  if (!Readable(pointer) || !Readable(static_cast<std::uintptr_t>(pointer) + 3)) {
+    LogWarn("The branch at 0x%08lX reads its destination from unreadable memory at 0x%08lX",
+            static_cast<unsigned long>(site), static_cast<unsigned long>(pointer));
+    return 0;
+  }
+  return ReadHostWord(pointer);
 }
 
 std::uintptr_t MakeCallPatch(std::uintptr_t site, std::uintptr_t destination, bool protect) {
