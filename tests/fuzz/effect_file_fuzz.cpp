@@ -1,5 +1,5 @@
-// Arbitrary bytes as an effect file (and, after a marker line, as the file
-// it may include) through the game's call site: the creation hook compiles
+// Arbitrary bytes as an effect file (and, after marker lines, as the file it
+// may include and the player's saved settings) through the game's call site: the creation hook compiles
 // it, the annotation model reads it, the overlay shows its panel for a frame,
 // END reloads it, and after detach every COM object is released.
 #include <cstring>
@@ -12,18 +12,27 @@
 
 namespace {
 
-// Everything after this line is the include "part.fxh".
+// The input is the effect file; after a marker line may follow the text of
+// the include "part.fxh", and after another the player's settings file.
 const char kIncludeMarker[] = "\n@@include@@\n";
+const char kSettingsMarker[] = "\n@@settings@@\n";
+
+// Cuts `text` at `marker`: what follows it goes to `rest`.
+std::string CutAt(std::string& text, const char* marker) {
+  const std::size_t at = text.find(marker);
+  if (at == std::string::npos) return std::string();
+  std::string rest = text.substr(at + std::strlen(marker));
+  text.erase(at);
+  return rest;
+}
 
 void WriteSources(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::size_t marker = input.find(kIncludeMarker);
-  if (marker == std::string::npos) {
-    fuzzhost::WriteFile("FX\\Fuzz.fx", input);
-    return;
-  }
-  fuzzhost::WriteFile("FX\\Fuzz.fx", input.substr(0, marker));
-  fuzzhost::WriteFile("FX\\includes\\part.fxh", input.substr(marker + std::strlen(kIncludeMarker)));
+  std::string effect(reinterpret_cast<const char*>(data), size);
+  std::string settings = CutAt(effect, kSettingsMarker);
+  std::string include = CutAt(effect, kIncludeMarker);
+  fuzzhost::WriteFile("FX\\Fuzz.fx", effect);
+  fuzzhost::WriteFile("FX\\includes\\part.fxh", include);
+  fuzzhost::WriteFile("vantorix_settings.ini", settings);
 }
 
 }  // namespace
