@@ -1,4 +1,4 @@
-# libFuzzer build (clang only): every library is instrumented for coverage
+# libFuzzer build (clang only): our libraries are instrumented for coverage
 # and built with AddressSanitizer + UndefinedBehaviorSanitizer; the fuzz
 # targets in tests/fuzz link libFuzzer's driver. Debug keeps assertions (the
 # library's IM_ASSERT included) on; -O1 keeps the runs quick.
@@ -9,6 +9,7 @@ if(VANTORIX_FUZZ)
   endif()
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
                       -fno-omit-frame-pointer -O1)
+  add_compile_options(-fsanitize-coverage-ignorelist=${CMAKE_CURRENT_LIST_DIR}/fuzz-coverage-ignore.txt)
   # clang knows no gnu_printf format attribute (src/core/log.h); gcc and MinGW
   # builds check those formats.
   add_compile_options(-Wno-ignored-attributes)

@@ -53,6 +53,9 @@ void StartInput() {
   sim::ResetKernel();
   sim::ClearEffectCalls();
   sim::ClearResources();
+  // Released effects give their handles back, as D3DX does: without it every
+  // input would keep its effects' handles for the rest of the run.
+  sim::SetHandleReuse(true);
   SYSTEMTIME noon{2026, 1, 4, 1, 12, 0, 0, 0};
   sim::SetClock(1000, noon);
   Require(sim::InstallHostCode(), "the game's code page can be mapped");
