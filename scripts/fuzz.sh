@@ -26,8 +26,9 @@ for target in "${targets[@]}"; do
   if [ -f "tests/fuzz/$target.dict" ]; then dictionary=(-dict="$root/tests/fuzz/$target.dict"); fi
   # The simulated COM objects stay behind as shells once released, so every
   # input looks like a possible leak to libFuzzer, whose check per input then
-  # costs more than the input itself. It is off while fuzzing; afterwards
-  # every input of the new corpus runs once more with the leak check on.
+  # costs more than the input itself. It is off while fuzzing (LeakSanitizer
+  # still looks once when the run ends); afterwards every input of the new
+  # corpus runs once more with the check after each input.
   "$root/build/fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 \
     -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "${dictionary[@]}" \
     "$dir/corpus" "$root/tests/fuzz/corpus/$target" >"$dir/log.txt" 2>&1 || status=$?

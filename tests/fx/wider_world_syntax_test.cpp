@@ -3,6 +3,9 @@
 // declared in pairs, and Direct3D 10 blocks next to the Direct3D 9 ones.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "fx_test_support.h"
 
 namespace {
@@ -104,6 +107,20 @@ TEST(WiderWorldSyntax, Direct3D10BlocksAreSkipped) {
 
   EXPECT_FALSE(CompileText("BlendState Open { BlendEnable[0] = FALSE;\n").ok) << "an unclosed block";
   EXPECT_FALSE(CompileText("technique10 T < string S = 1 +; > { }\n").ok) << "its annotations are still read";
+}
+
+TEST(WiderWorldSyntax, IncludesOnDiskAreFoundWhateverTheCaseOfTheirNames) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "fx_wider_world_case";
+  fs::remove_all(root);
+  fs::create_directories(root / "FX" / "Includes");
+  std::ofstream(root / "FX" / "Includes" / "Noise_2D.fxh", std::ios::binary) << "float NoiseScale = 2;\n";
+  const std::string mainPath = (root / "FX" / "grain.fx").string();
+  simfx::CompileResult r =
+      simfx::Compile("#include \"includes\\noise_2d.fxh\"\nfloat Amount = 1;\n", mainPath, {}, nullptr);
+  fs::remove_all(root);
+  ASSERT_TRUE(r.ok) << r.messages;
+  EXPECT_FLOAT_EQ(FloatOf(r.effect, "NoiseScale"), 2.0f);
 }
 
 }  // namespace
