@@ -10,7 +10,8 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 
 packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev binutils xz-utils dpkg-dev clang-format
-          libpng-dev)
+          libpng-dev
+          clang libclang-rt-dev)  # libFuzzer and the sanitizer runtimes for scripts/fuzz.sh
 
 missing=()
 for p in "${packages[@]}"; do

@@ -110,7 +110,15 @@ bool EffectParser::Declarator(const TypeDesc& desc, const Modifiers& modifiers) 
   }
   if (cursor_.PeekPunct("<") && !Annotations(v.annotations)) return false;
   ClearValue(v);
-  if (!Initializer(v, desc)) return false;
+  if (v.isStatic && (desc.IsNumeric() || desc.type == ParamType::String) && cursor_.PeekPunct("=")) {
+    // A static global is no parameter: when its value cannot be worked out
+    // here it is left out, and nothing can read its unknown value.
+    bool evaluated = false;
+    if (!StaticInitializer(v, evaluated)) return false;
+    if (!evaluated) return true;
+  } else if (!Initializer(v, desc)) {
+    return false;
+  }
   if (IsDeclaredParameter(v.name)) {
     diagnostics_.Error(nameToken.pos, code::kRedefinition, "redefinition of '" + v.name + "'");
     return false;
@@ -148,7 +156,7 @@ bool EffectParser::ArraySize(unsigned& elements) {
   return Expect("]");
 }
 
-// < type name = value; ... >
+// < type name = value [, name = value]; ... >
 bool EffectParser::Annotations(std::vector<Variable>& annotations) {
   cursor_.Take();
   while (!cursor_.TakeClosingAngle()) {
@@ -157,18 +165,22 @@ bool EffectParser::Annotations(std::vector<Variable>& annotations) {
     if (!TakeType(desc) || !(desc.IsNumeric() || desc.type == ParamType::String) ||
         desc.cls == ParamClass::Struct)
       return diagnostics_.Failed() ? false : SyntaxError(diagnostics_, typeToken);
-    const Token& nameToken = cursor_.Take();
-    if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
-    Variable a = VariableOfType(nameToken.text, desc);
-    ClearValue(a);
-    if (cursor_.TakePunct("=")) {
-      const Token& at = cursor_.Peek();
-      ConstValue value;
-      if (!ParseInitializer(cursor_, Scope(), diagnostics_, value) || !StoreValue(value, at, diagnostics_, a))
-        return false;
-    }
+    // One type may declare several annotations: "int width = 64, height = 64;".
+    do {
+      const Token& nameToken = cursor_.Take();
+      if (nameToken.kind != TokenKind::Identifier) return SyntaxError(diagnostics_, nameToken);
+      Variable a = VariableOfType(nameToken.text, desc);
+      ClearValue(a);
+      if (cursor_.TakePunct("=")) {
+        const Token& at = cursor_.Peek();
+        ConstValue value;
+        if (!ParseInitializer(cursor_, Scope(), diagnostics_, value) ||
+            !StoreValue(value, at, diagnostics_, a))
+          return false;
+      }
+      annotations.push_back(std::move(a));
+    } while (cursor_.TakePunct(","));
     if (!Expect(";")) return false;
-    annotations.push_back(std::move(a));
   }
   return true;
 }
@@ -187,6 +199,25 @@ bool EffectParser::Initializer(Variable& v, const TypeDesc& desc) {
     if (!cursor_.PeekPunct("{")) return SyntaxError(diagnostics_, cursor_.Peek());
     return cursor_.SkipBalanced(diagnostics_);
   }
+  return SkipObjectInitializer();
+}
+
+// "= value" of a static global. Its initializer may use what only the shader
+// knows (swizzles and members of other globals, functions of the file): when
+// it is not a constant expression it is skipped up to the ',' or ';' that
+// ends the declarator, and `evaluated` stays false.
+bool EffectParser::StaticInitializer(Variable& v, bool& evaluated) {
+  cursor_.Take();
+  const std::size_t start = cursor_.Mark();
+  const Token& at = cursor_.Peek();
+  Diagnostics trial;
+  ConstValue value;
+  if (ParseInitializer(cursor_, Scope(), trial, value) &&
+      (cursor_.PeekPunct(",") || cursor_.PeekPunct(";"))) {
+    evaluated = true;
+    return StoreValue(value, at, diagnostics_, v);
+  }
+  cursor_.Rewind(start);
   return SkipObjectInitializer();
 }
 

@@ -28,6 +28,7 @@ bool EffectParser::GlobalItem() {
   if (cursor_.TakePunct(";")) return true;
   if (first.kind == TokenKind::Pragma) return Pragma(cursor_.Take());
   if (IsTechniqueKeyword(first)) return TechniqueDefinition();
+  if (IsDirect3D10Keyword(first)) return SkipDirect3D10Block();
   if (first.IsIdentifier("typedef")) return Typedef();
   Modifiers modifiers;
   if (!TakeModifiers(modifiers)) return false;
@@ -49,6 +50,35 @@ bool EffectParser::Pragma(const Token& pragma) {
   if (pragma.text == "pack_matrix row_major") rowMajorByDefault_ = true;
   if (pragma.text == "pack_matrix column_major") rowMajorByDefault_ = false;
   return true;
+}
+
+// "technique10 Name <...> { ... }" or "BlendState Name { ... };": the D3DX 9
+// framework passes over them, and so does this parser, annotations included.
+bool EffectParser::SkipDirect3D10Block() {
+  cursor_.Take();
+  for (;;) {
+    const Token& t = cursor_.Peek();
+    if (t.kind == TokenKind::EndOfFile) return SyntaxError(diagnostics_, t);
+    if (t.IsPunct(";")) {
+      cursor_.Take();
+      return true;
+    }
+    if (t.IsPunct("{")) {
+      if (!cursor_.SkipBalanced(diagnostics_)) return false;
+      cursor_.TakePunct(";");
+      return true;
+    }
+    if (t.IsPunct("<")) {
+      std::vector<Variable> ignored;
+      if (!Annotations(ignored)) return false;
+    } else if (t.IsPunct("(") || t.IsPunct("[")) {
+      if (!cursor_.SkipBalanced(diagnostics_)) return false;
+    } else if (t.IsPunct(")") || t.IsPunct("]") || t.IsPunct("}")) {
+      return SyntaxError(diagnostics_, t);
+    } else {
+      cursor_.Take();
+    }
+  }
 }
 
 // struct Name { members } [declarators] ;

@@ -32,6 +32,7 @@ class EffectParser {
   // effect_parser.cpp: global scope, structs, typedefs, functions.
   bool GlobalItem();
   bool Pragma(const Token& pragma);
+  bool SkipDirect3D10Block();
   bool StructDefinition(const Modifiers& modifiers);
   std::shared_ptr<const std::vector<Variable>> PeekStructMembers() const;
   bool Typedef();
@@ -49,6 +50,7 @@ class EffectParser {
   bool ArraySize(unsigned& elements);
   bool Annotations(std::vector<Variable>& annotations);
   bool Initializer(Variable& variable, const TypeDesc& desc);
+  bool StaticInitializer(Variable& variable, bool& evaluated);
   bool SkipObjectInitializer();
   bool LookupConstant(const std::string& name, ConstValue& value) const;
   ConstantScope Scope() const;
@@ -70,5 +72,8 @@ class EffectParser {
 };
 
 bool IsTechniqueKeyword(const Token& token);
+// Techniques, groups and state objects of the Direct3D 10 effect framework,
+// which effects meant for both APIs declare at global scope.
+bool IsDirect3D10Keyword(const Token& token);
 
 }  // namespace simfx

@@ -4,11 +4,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "src/kernel_internal.h"
+
 namespace simfx {
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string& text) {
+// Names compare without regard to case, as on Windows.
+bool ReadFile(const std::string& spelled, std::string& text) {
+  const std::string path = sim::MatchExistingCase(spelled);
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return false;
   std::ifstream file(path, std::ios::binary);

@@ -20,6 +20,7 @@ struct IncludeSource {
 
 // Loads `name`. With a resolver, its buffer is copied and handed back through `close` right away.
 // Without one, the file is read relative to `includingPath`'s folder, then as named.
+// File names on disk compare without regard to case, as on Windows.
 bool LoadInclude(const IncludeResolver* resolver, bool system, const std::string& name,
                  const std::string& includingPath, IncludeSource& out);
 

@@ -7,6 +7,17 @@ bool IsTechniqueKeyword(const Token& token) {
          (EqualsIgnoreCase(token.text, "technique") || EqualsIgnoreCase(token.text, "technique9"));
 }
 
+bool IsDirect3D10Keyword(const Token& token) {
+  static const char* const kKeywords[] = {"technique10",  "technique11",           "fxgroup",
+                                          "BlendState",   "DepthStencilState",     "RasterizerState",
+                                          "SamplerState", "SamplerComparisonState"};
+  if (token.kind != TokenKind::Identifier) return false;
+  for (const char* keyword : kKeywords) {
+    if (EqualsIgnoreCase(token.text, keyword)) return true;
+  }
+  return false;
+}
+
 std::string EffectParser::OptionalName() {
   if (cursor_.Peek().kind != TokenKind::Identifier) return std::string();
   return cursor_.Take().text;

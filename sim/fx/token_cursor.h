@@ -26,6 +26,10 @@ class TokenCursor {
   // Consumes an opening bracket and everything up to its matching closer.
   bool SkipBalanced(Diagnostics& diagnostics);
 
+  // The reading position, and a return to it after a trial parse.
+  size_t Mark() const { return next_; }
+  void Rewind(size_t mark) { next_ = mark < tokens_.size() ? mark : tokens_.size() - 1; }
+
  private:
   std::vector<Token> tokens_;
   size_t next_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kernel_internal.h"
 #include "sim/host_kernel.h"
 
 namespace {
@@ -77,7 +78,7 @@ std::string HostPath(const char* windowsPath) {
       AppendUtf8(CodePointOf(static_cast<unsigned char>(*p)), path);
     }
   }
-  return path;
+  return MatchExistingCase(path);
 }
 
 bool HostNameToAnsi(const std::string& hostName, std::string& ansi) {

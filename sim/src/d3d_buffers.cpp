@@ -38,7 +38,8 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 }
 
 void VertexBuffer::OnFinalRelease() {
-  bytes_ = {};
+  // Assigning {} would keep the capacity: the shell must not hold the bytes.
+  std::vector<std::uint8_t>().swap(bytes_);
   Resource::OnFinalRelease();
 }
 
@@ -61,7 +62,8 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
 }
 
 void IndexBuffer::OnFinalRelease() {
-  bytes_ = {};
+  // Assigning {} would keep the capacity: the shell must not hold the bytes.
+  std::vector<std::uint8_t>().swap(bytes_);
   Resource::OnFinalRelease();
 }
 

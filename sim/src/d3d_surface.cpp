@@ -113,7 +113,8 @@ HRESULT Surface::ReleaseDC(HDC) {
 
 void Surface::OnFinalRelease() {
   SafeRelease(container_);
-  pixels_ = {};
+  // Assigning {} would keep the capacity: the shell must not hold the pixels.
+  std::vector<std::uint8_t>().swap(pixels_);
   Resource::OnFinalRelease();
 }
 

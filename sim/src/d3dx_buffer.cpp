@@ -20,7 +20,8 @@ class Buffer final : public ComObject<ID3DXBuffer> {
   DWORD STDMETHODCALLTYPE GetBufferSize() override { return static_cast<DWORD>(bytes_.size()); }
 
  protected:
-  void OnFinalRelease() override { bytes_ = {}; }
+  // Assigning {} would keep the capacity: the shell must not hold the bytes.
+  void OnFinalRelease() override { decltype(bytes_)().swap(bytes_); }
 
  private:
   std::vector<std::uint8_t> bytes_;

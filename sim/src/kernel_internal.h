@@ -1,7 +1,9 @@
-// Reset hooks of the simulated kernel's parts, called by sim::ResetKernel.
+// Reset hooks of the simulated kernel's parts, called by sim::ResetKernel,
+// and the path lookup shared by its file functions.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace sim {
 void ResetOutputs();
@@ -10,4 +12,7 @@ void ResetMemory();
 void ForgetPage(std::uintptr_t page);
 void ResetUser();
 void ResetFolders();
+// The host path with each part that is missing as spelled replaced by the
+// entry of its folder that matches it without regard to case.
+std::string MatchExistingCase(const std::string& hostPath);
 }  // namespace sim

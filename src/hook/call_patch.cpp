@@ -29,6 +29,34 @@ bool GuardedWrite(std::uintptr_t address, T value, bool protect) {
 // the pointer it names holds 8 bytes; on x86 it is an absolute 32-bit address.
 constexpr bool kRipRelative = sizeof(void*) == 8;
 
+// True when the byte at address lies in committed memory that may be read.
+bool Readable(std::uintptr_t address) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof(info)) == 0) return false;
+  if (info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD) != 0) return false;
+  switch (info.Protect & 0xFF) {
+    case PAGE_READONLY:
+    case PAGE_READWRITE:
+    case PAGE_WRITECOPY:
+    case PAGE_EXECUTE_READ:
+    case PAGE_EXECUTE_READWRITE:
+    case PAGE_EXECUTE_WRITECOPY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The game's data is not ours: an address sanitizer's picture of our own
+// objects says nothing about it, so the pointer's bytes are read one at a
+// time, without instrumentation, in little-endian order.
+__attribute__((no_sanitize("address"))) std::uintptr_t ReadHostPointer(std::uintptr_t address) {
+  const volatile auto* bytes = reinterpret_cast<const volatile std::uint8_t*>(address);
+  std::uintptr_t value = 0;
+  for (std::size_t i = sizeof(value); i-- > 0;) value = value << 8 | bytes[i];
+  return value;
+}
+
 std::uintptr_t Relative32Target(std::uintptr_t site, bool protect) {
   auto displacement = GuardedRead<std::int32_t>(site + 1, protect);
   return site + 5 + static_cast<std::uintptr_t>(static_cast<std::intptr_t>(displacement));
@@ -38,9 +66,14 @@ std::uintptr_t IndirectTarget(std::uintptr_t site, bool protect) {
   auto operand = GuardedRead<std::int32_t>(site + 2, protect);
   std::uintptr_t pointer = static_cast<std::uint32_t>(operand);
   if (kRipRelative) pointer = site + 6 + static_cast<std::uintptr_t>(static_cast<std::intptr_t>(operand));
-  std::uintptr_t target;
-  std::memcpy(&target, reinterpret_cast<const void*>(pointer), sizeof(target));
-  return target;
+  // The pointer comes from whatever code is at the site; in another build of
+  // the game it may point anywhere, and reading there would crash the game.
+  if (!Readable(pointer) || !Readable(pointer + sizeof(std::uintptr_t) - 1)) {
+    LogWarn("The branch at 0x%0*llX reads its destination from unreadable memory at 0x%0*llX", kAddressDigits,
+            static_cast<unsigned long long>(site), kAddressDigits, static_cast<unsigned long long>(pointer));
+    return 0;
+  }
+  return ReadHostPointer(pointer);
 }
 
 // A call rel32 reaches 2 GiB either way; on x86 the address space wraps, so

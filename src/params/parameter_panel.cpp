@@ -5,6 +5,8 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -42,6 +44,35 @@ bool HiddenByCondition(const ShaderParam& param,
   return firstWord == 0;
 }
 
+// Values from effect and settings files can be anything, but Dear ImGui
+// wants slider bounds within half the float range, and turns the value and
+// the colour components into integers to place and show them, which no NaN
+// and no huge value survives. The widgets therefore get copies held to what
+// the library takes; a copy is written back only when the player edits it.
+constexpr float kColourLimit = 1.0e6f;
+
+float SliderBound(float value, float fallback) {
+  if (std::isnan(value)) return fallback;
+  return std::clamp(value, -FLT_MAX / 2.0f, FLT_MAX / 2.0f);
+}
+
+bool SliderWidget(const char* label, float& value, float minimum, float maximum) {
+  const float low = SliderBound(minimum, 0.0f);
+  const float high = SliderBound(maximum, 1.0f);
+  float shown = std::isnan(value) ? low : value;
+  if (!ImGui::SliderFloat(label, &shown, low, high, "%.3f", 0)) return false;
+  value = shown;
+  return true;
+}
+
+bool ColourWidget(const char* label, D3DXVECTOR4& colour) {
+  float shown[4] = {colour.x, colour.y, colour.z, colour.w};
+  for (float& c : shown) c = std::isnan(c) ? 0.0f : std::clamp(c, -kColourLimit, kColourLimit);
+  if (!ImGui::ColorEdit4(label, shown, 0)) return false;
+  colour = D3DXVECTOR4(shown[0], shown[1], shown[2], shown[3]);
+  return true;
+}
+
 // Everything that allocates happens here, before the first widget, so that
 // running out of memory leaves Dear ImGui's frame balanced.
 void GroupParameters(std::vector<ShaderParam>& parameters, std::map<std::string, ParamGroup>& groups,
@@ -75,12 +106,11 @@ void EffectProxy::DrawParameterPanel() {
       const char* label = p->uiName.c_str();
       switch (p->kind) {
         case WidgetKind::Slider:
-          if (ImGui::SliderFloat(label, &p->floatValue, p->minValue, p->maxValue, "%.3f", 0)) {
+          if (SliderWidget(label, p->floatValue, p->minValue, p->maxValue))
             SetFloat(p->handle, p->floatValue);
-          }
           break;
         case WidgetKind::Color:
-          if (ImGui::ColorEdit4(label, &p->vectorValue.x, 0)) SetVector(p->handle, &p->vectorValue);
+          if (ColourWidget(label, p->vectorValue)) SetVector(p->handle, &p->vectorValue);
           break;
         case WidgetKind::Checkbox:
           if (ImGui::Checkbox(label, &p->boolValue)) SetBool(p->handle, p->boolValue ? TRUE : FALSE);
@@ -91,7 +121,7 @@ void EffectProxy::DrawParameterPanel() {
               p->floatValue = static_cast<float>(p->intValue);
               SetFloat(p->handle, p->floatValue);
             }
-          } else if (ImGui::SliderFloat(label, &p->floatValue, 0.0f, 10.0f, "%.3f", 0)) {
+          } else if (SliderWidget(label, p->floatValue, 0.0f, 10.0f)) {
             SetFloat(p->handle, p->floatValue);
           }
           break;

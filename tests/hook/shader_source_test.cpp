@@ -42,7 +42,8 @@ TEST_F(ShaderSourceTest, PrefersTheFxFolderThenTheShadersFolder) {
   EXPECT_EQ(ResolveShaderPath("water"), "Shaders\\IDI_water_FX");
   WriteFile("FX\\water.fx", "x");
   EXPECT_EQ(ResolveShaderPath("water"), "FX\\water.fx");
-  EXPECT_EQ(ResolveShaderPath("WATER"), "");  // the name is used unchanged
+  // The name is used unchanged; the file system ignores case, as Windows does.
+  EXPECT_EQ(ResolveShaderPath("WATER"), "FX\\WATER.fx");
 }
 
 TEST_F(ShaderSourceTest, AFolderCountsAsPresent) {

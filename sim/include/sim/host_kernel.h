@@ -71,6 +71,9 @@ void ResetKernel();
 // Maps a Windows-style relative path (".\\Tessaly.log", "FX\\TEXTURES\\") to
 // the host's form ("./Tessaly.log", "FX/TEXTURES/"). Narrow paths are in the
 // simulated ANSI code page (Windows-1252) and become UTF-8 on disk.
+// As on Windows, names compare without regard to case: a part of the path
+// that does not exist as spelled takes the spelling of the entry that
+// matches it ("fx\\noise_2d.fxh" finds "FX/noise_2D.fxh").
 std::string HostPath(const char* windowsPath);
 
 // Makes the listing of one folder (as the plug-in names it) fail, as a folder

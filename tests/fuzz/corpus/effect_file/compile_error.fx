@@ -1,0 +1,2 @@
+float Broken < string UIName = "Broken"; > = 1 +;
+technique T { pass P { } }

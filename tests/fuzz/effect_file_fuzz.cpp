@@ -1,0 +1,79 @@
+// Arbitrary bytes as an effect file (and, after marker lines, as the file it
+// includes, the player's saved settings and the file as a modder edits it)
+// through the game's call site: the creation hook compiles it, the annotation
+// model reads it, the overlay shows its panel, END reloads the edited file,
+// and after detach every COM object is released.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "fuzz_host.h"
+#include "sim/host_d3d.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+// The input is the effect file; after marker lines may follow the text of
+// the include "part.fxh", the player's settings file, and the effect file as
+// edited before END is pressed (else it is reloaded unchanged).
+const char kIncludeMarker[] = "\n@@include@@\n";
+const char kSettingsMarker[] = "\n@@settings@@\n";
+const char kEditedMarker[] = "\n@@edited@@\n";
+
+// Cuts `text` at `marker`; what followed it is returned, or null when the
+// marker is missing.
+std::unique_ptr<std::string> CutAt(std::string& text, const char* marker) {
+  const std::size_t at = text.find(marker);
+  if (at == std::string::npos) return nullptr;
+  auto rest = std::make_unique<std::string>(text.substr(at + std::strlen(marker)));
+  text.erase(at);
+  return rest;
+}
+
+struct Sources {
+  std::string effect;
+  std::unique_ptr<std::string> include, settings, edited;
+};
+
+Sources Split(const std::uint8_t* data, std::size_t size) {
+  Sources sources;
+  sources.effect.assign(reinterpret_cast<const char*>(data), size);
+  sources.edited = CutAt(sources.effect, kEditedMarker);
+  sources.settings = CutAt(sources.effect, kSettingsMarker);
+  sources.include = CutAt(sources.effect, kIncludeMarker);
+  return sources;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzzhost::StartInput();
+  fuzzhost::WriteQuietConfig();
+  const Sources sources = Split(data, size);
+  fuzzhost::WriteFile("FX\\Fuzz.fx", sources.effect);
+  if (sources.include) fuzzhost::WriteFile("FX\\includes\\part.fxh", *sources.include);
+  if (sources.settings) fuzzhost::WriteFile("vantorix_settings.ini", *sources.settings);
+  fuzzhost::Attach();
+  fuzzhost::Game game = fuzzhost::StartGame();
+  // The game's own effect, used when the file does not compile.
+  sim::RegisterResource(reinterpret_cast<HMODULE>(0x400000), "Fuzz",
+                        "float Exposure = 1;\ntechnique T { pass P { } }\n");
+
+  ID3DXEffect* effect = nullptr;
+  fuzzhost::Require(fuzzhost::HostCreates(game, "Fuzz", &effect) == S_OK && effect != nullptr,
+                    "the game gets an effect, from the file or from its resource");
+  fuzzhost::Frame(game);  // the overlay starts
+  sim::PressKey(game.window, VK_INSERT);
+  fuzzhost::Frame(game);  // the panel is drawn
+  if (sources.edited) fuzzhost::WriteFile("FX\\Fuzz.fx", *sources.edited);
+  sim::SetKeyDown(VK_END, true);
+  fuzzhost::Frame(game);  // reloaded, and drawn again
+  sim::SetKeyDown(VK_END, false);
+  fuzzhost::Frame(game);
+
+  effect->Release();
+  fuzzhost::Detach();
+  fuzzhost::EndGame(game);
+  return 0;
+}
