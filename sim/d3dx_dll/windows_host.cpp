@@ -7,11 +7,17 @@
 #include "module_resources.h"
 #include "sim/d3dx9.h"
 #include "sim/host_kernel.h"
+#include "src/kernel_internal.h"
 
 namespace sim {
 
 std::string HostPath(const char* windowsPath) {
   return windowsPath ? windowsPath : "";
+}
+
+// Windows' own file system already ignores case.
+std::string MatchExistingCase(const std::string& hostPath) {
+  return hostPath;
 }
 
 bool ReadModuleResource(HMODULE module, LPCSTR name, std::string& source) {
