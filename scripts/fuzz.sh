@@ -4,6 +4,8 @@
 # seconds (default 20), starting from its committed seeds in
 # tests/fuzz/corpus/<target>/. Prints one line per target and exits non-zero
 # when any target crashed; crashing inputs are kept under build/fuzz/runs/.
+# FUZZ_SEED fixes libFuzzer's random seed (CI uses one, so that a run is
+# repeatable); unset, every run takes a new one.
 set -euo pipefail
 seconds="${1:-20}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -31,7 +33,7 @@ for target in "${targets[@]}"; do
   # corpus runs once more with the check after each input.
   # The simulated host keeps a small shell of every released object, so a
   # long run grows by some 30 KB per input (2.2 GB after 70000 inputs).
-  "$root/build/fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=8192 \
+  "$root/build/fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -seed="${FUZZ_SEED:-0}" -timeout=25 -rss_limit_mb=8192 \
     -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "${dictionary[@]}" \
     "$dir/corpus" "$root/tests/fuzz/corpus/$target" >"$dir/log.txt" 2>&1 || status=$?
   if [ "$status" -eq 0 ]; then

@@ -1,7 +1,9 @@
 #include "fx/pp_expression.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace simfx {
 
@@ -146,8 +148,17 @@ class ConditionParser {
     }
     if (t->kind == TokenKind::Number) {
       if (ParseIntegerLiteral(t->text, value)) return true;
-      // A floating-point literal counts by its integer part.
-      value = static_cast<long long>(std::strtod(t->text.c_str(), nullptr));
+      // A floating-point literal counts by its integer part, held to the
+      // range of the expression's integers.
+      const double real = std::strtod(t->text.c_str(), nullptr);
+      if (std::isnan(real))
+        value = 0;
+      else if (real >= 9.2e18)
+        value = std::numeric_limits<long long>::max();
+      else if (real <= -9.2e18)
+        value = std::numeric_limits<long long>::min();
+      else
+        value = static_cast<long long>(real);
       return true;
     }
     if (t->kind == TokenKind::Identifier) {
