@@ -232,7 +232,28 @@ bool WriteLines(const char* fileName, const std::vector<std::string>& lines) {
   return static_cast<bool>(out);
 }
 
+bool recordingReads = false;
+std::vector<sim::ProfileRead> recordedReads;
+
+void Record(LPCSTR fileName, LPCSTR section, LPCSTR key, std::string defaultValue, std::string value,
+            bool found) {
+  if (!recordingReads) return;
+  recordedReads.push_back(
+      {fileName ? fileName : "", section, key, std::move(defaultValue), std::move(value), found});
+}
+
 }  // namespace
+
+void sim::RecordProfileReads(bool on) {
+  std::lock_guard<std::mutex> guard(profileLock);
+  recordingReads = on;
+  if (on) recordedReads.clear();
+}
+
+std::vector<sim::ProfileRead> sim::ProfileReads() {
+  std::lock_guard<std::mutex> guard(profileLock);
+  return recordedReads;
+}
 
 extern "C" {
 
@@ -255,7 +276,9 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     return CopyList(names, buffer, size);
   }
   std::string value;
-  if (!file->Find(section, key, &value)) value = Trim(defaultValue ? defaultValue : "");
+  const bool found = file->Find(section, key, &value);
+  if (!found) value = Trim(defaultValue ? defaultValue : "");
+  Record(fileName, section, key, defaultValue ? defaultValue : "", value, found);
   return CopyOut(value, buffer, size);
 }
 
@@ -263,7 +286,9 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
   std::lock_guard<std::mutex> guard(profileLock);
   std::shared_ptr<const ProfileFile> file = ReadProfile(fileName);
   std::string value;
-  if (section == nullptr || key == nullptr || !file->Find(section, key, &value)) {
+  if (section == nullptr || key == nullptr) return static_cast<UINT>(defaultValue);
+  if (!file->Find(section, key, &value)) {
+    Record(fileName, section, key, std::to_string(defaultValue), std::to_string(defaultValue), false);
     return static_cast<UINT>(defaultValue);
   }
   // Optional sign and leading decimal digits, wrapping as a 32-bit unsigned value.
@@ -274,7 +299,9 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
   while (i < value.size() && std::isdigit(static_cast<unsigned char>(value[i]))) {
     result = result * 10u + static_cast<std::uint32_t>(value[i++] - '0');
   }
-  return negative ? 0u - result : result;
+  result = negative ? 0u - result : result;
+  Record(fileName, section, key, std::to_string(defaultValue), std::to_string(static_cast<INT>(result)), true);
+  return result;
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {

@@ -36,6 +36,7 @@ void Attach() {
     AllocConsole();
     ReopenStdoutOnConsole();
     LogInfo("Velocade Vantorix Loader + KORVALINE UI Initialized!");
+    LogInfo("Vantorix version %s", VANTORIX_VERSION);
     LogInfo("Config: LoggingLevel=%d, LogToFile=%d, IncludeTimestamps=%d",
             static_cast<int>(loaderConfig.LoggingLevel), loaderConfig.LogToFile,
             loaderConfig.IncludeTimestamps);

@@ -26,9 +26,10 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
   Detach();
   EXPECT_FALSE(sim::ConsoleAllocated());
   auto lines = LogLines();
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(WithoutStamp(lines[0]), "[INFO] Velocade Vantorix Loader + KORVALINE UI Initialized!");
-  EXPECT_EQ(WithoutStamp(lines[2]), "[INFO] Setting hooks...");
+  EXPECT_EQ(WithoutStamp(lines[1]), "[INFO] Vantorix version " VANTORIX_VERSION);
+  EXPECT_EQ(WithoutStamp(lines[3]), "[INFO] Setting hooks...");
 }
 
 TEST_F(ConfigTest, NormalisesTextureFoldersOnly) {

@@ -65,6 +65,17 @@ void ClearVirtualProtectFailures();
 // process's memory map). Returns 0 when unmapped.
 DWORD QueryProtection(std::uintptr_t address);
 
+// Private-profile reads of one key, recorded while recording is on: the file
+// and names as the caller passed them, the default and the value returned
+// (integers in decimal), and whether the file held the key.
+struct ProfileRead {
+  std::string file, section, key, defaultValue, value;
+  bool found = false;
+};
+// Starts (clearing what was recorded) or stops recording.
+void RecordProfileReads(bool on);
+std::vector<ProfileRead> ProfileReads();
+
 // Resets kernel state between tests (clock, captures, keys, failures).
 void ResetKernel();
 
