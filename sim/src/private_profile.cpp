@@ -300,7 +300,8 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
     result = result * 10u + static_cast<std::uint32_t>(value[i++] - '0');
   }
   result = negative ? 0u - result : result;
-  Record(fileName, section, key, std::to_string(defaultValue), std::to_string(static_cast<INT>(result)), true);
+  Record(fileName, section, key, std::to_string(defaultValue), std::to_string(static_cast<INT>(result)),
+         true);
   return result;
 }
 

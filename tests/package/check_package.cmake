@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Unpacks the release archive into a fresh game folder and checks what a player
 # gets: exactly the game folder's files, the DLL that was built, its version
 # resource, and Dear ImGui's licence among the notices.
@@ -35,14 +36,11 @@ endif()
 
 # The version resource's texts are UTF-16 names, each followed by its value.
 file(STRINGS ${GAME}/Sorvane.asi texts ENCODING UTF-16LE)
-foreach(entry "ProductName=Vantorix" "FileVersion=${VERSION}" "ProductVersion=${VERSION}")
-  string(REPLACE "=" ";" pair "${entry}")
-  list(GET pair 0 name)
-  list(FIND texts ${name} at)
-  math(EXPR at "${at} + 1")
-  list(GET texts ${at} value)
-  if(NOT "${name}=${value}" STREQUAL entry)
-    message(FATAL_ERROR "Sorvane.asi's version resource: ${name}=${value}, expected ${entry}")
+string(REPLACE ";" "\n" texts "${texts}")
+foreach(entry "ProductName\nVantorix\n" "FileVersion\n${VERSION}\n" "ProductVersion\n${VERSION}\n")
+  string(FIND "${texts}" "${entry}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "Sorvane.asi's version resource lacks ${entry}")
   endif()
 endforeach()
 

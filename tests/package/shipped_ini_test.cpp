@@ -47,7 +47,8 @@ TEST_F(ShippedIniTest, EveryKeyTheLoaderReadsIsAtItsDefaultWithAComment) {
     const std::size_t equals = line.find('=');
     if (equals != std::string::npos && line[0] != ';') {
       const std::string key = line.substr(0, equals);
-      EXPECT_EQ(known.count(Lowered(section + "." + key)), 1u) << "the loader reads no [" << section << "] " << key;
+      EXPECT_EQ(known.count(Lowered(section + "." + key)), 1u)
+          << "the loader reads no [" << section << "] " << key;
       EXPECT_EQ(previous.rfind("; ", 0), 0u) << key << " has no comment line";
     }
     previous = line;
