@@ -196,7 +196,7 @@ TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandths) {
   EXPECT_FLOAT_EQ(Recorded(proxy, "Steps"), 10.0f);
 }
 
-TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneAndEditsColoursOfThreeIntegersAndSteps) {
+TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneEditsColoursOfThreeIntegersAndSteps) {
   EffectProxy* proxy = Open(kExtended, true);
   EXPECT_EQ(PanelLabels(proxy),
             (std::vector<std::string>{"General", "Mode", "Fog", "Samples", "Taps", "Gamma"}));
@@ -209,10 +209,7 @@ TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneAndEditsColoursOfThreeIntegers
   EXPECT_GT(inner.x, 0.25f) << "the colour's first component was dragged";
   EXPECT_EQ(inner.z, 1.0f);
   EXPECT_EQ(proxy->recordedValues.at("Fog").size(), 12u) << "three components, as the effect holds them";
-  const std::vector<sim::Widget> widgets = Widgets();
-  EXPECT_TRUE(std::none_of(widgets.begin(), widgets.end(), [&](const sim::Widget& w) {
-    return w.id == ImHashStr("##W", 0, fog);
-  })) << "no alpha component";
+  for (const sim::Widget& widget : Widgets()) EXPECT_NE(widget.id, ImHashStr("##W", 0, fog)) << "no alpha";
 
   const sim::Widget samples = Find("Samples");
   DragTo(samples, samples.right + 40);
@@ -227,20 +224,6 @@ TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneAndEditsColoursOfThreeIntegers
   const sim::Widget gamma = Find("Gamma");
   DragTo(gamma, gamma.left + (gamma.right - gamma.left) / 3);
   EXPECT_EQ(std::fmod(Inner(proxy, "Gamma") - 1.0f, 0.25f), 0.0f) << "values snap to UIStep";
-
-  Click(Find("SAVE CONFIG TO DISK"));
-  const std::string saved = ReadFile("vantorix_settings.ini");
-  EXPECT_NE(saved.find("Samples=16\r\nTaps=100\r\n"), std::string::npos) << saved;
-  char fogLine[64];
-  std::snprintf(fogLine, sizeof(fogLine), "Fog=%.3f,%.3f,1.000\r\n", inner.x, inner.y);
-  EXPECT_NE(saved.find(fogLine), std::string::npos) << "three numbers: " << saved;
-  EXPECT_EQ(saved.find("Hidden"), std::string::npos) << saved;
-}
-
-TEST_F(ParameterPanelTest, WithoutTheExtendedSetThePanelIsAsBefore) {
-  EffectProxy* proxy = Open(kExtended);
-  EXPECT_EQ(PanelLabels(proxy), (std::vector<std::string>{"General", "Hidden", "Mode", "Gamma"}));
-  EXPECT_EQ(Param(proxy, "Mode").kind, WidgetKind::Slider);
 }
 
 }  // namespace
