@@ -135,10 +135,13 @@ void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
       if (bytes.size() < 16) return;
       std::memcpy(&param.vectorValue, bytes.data(), 16);
       return;
-    case WidgetKind::Color3:
+    case WidgetKind::Color3: {
       if (bytes.size() < 12) return;
-      std::memcpy(&param.vectorValue, bytes.data(), 12);
+      float c[3];
+      std::memcpy(c, bytes.data(), 12);
+      param.vectorValue = D3DXVECTOR4(c[0], c[1], c[2], param.vectorValue.w);
       return;
+    }
     case WidgetKind::IntSlider:
       if (bytes.size() < 4) return;
       std::memcpy(&param.intValue, bytes.data(), 4);
