@@ -26,22 +26,29 @@ LRESULT CALLBACK GameWindowProc(HWND, UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-// The first shader has 100 tunable parameters in five groups; the others a few.
-std::string ShaderSource(int index) {
+// The first shader has 100 tunable parameters in five groups; the others a
+// few. With the extended annotation set, a tenth of them are three-component
+// colours, a tenth integer sliders, a tenth hidden and the sliders step.
+std::string ShaderSource(int index, bool extended) {
   std::string source;
   const int count = index == 0 ? kTunedParameters : 4;
   for (int i = 0; i < count; ++i) {
     const std::string name = "P" + std::to_string(i);
-    const std::string group = "Group" + std::to_string(i % 5);
-    if (i % 10 == 9) {
-      source += "float4 " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
-                "\"; > = float4(1, 1, 1, 1);\n";
+    const std::string annotations =
+        " < string UIName = \"" + name + "\"; string UIGroup = \"Group" + std::to_string(i % 5) + "\"; ";
+    if (extended && i % 10 == 9) {
+      source += "float3 " + name + annotations + "string UIWidget = \"color\"; > = {1, 1, 1};\n";
+    } else if (i % 10 == 9) {
+      source += "float4 " + name + annotations + "> = float4(1, 1, 1, 1);\n";
     } else if (i % 10 == 8) {
-      source += "bool " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
-                "\"; > = true;\n";
+      source += "bool " + name + annotations + "> = true;\n";
+    } else if (extended && i % 10 == 7) {
+      source += "int " + name + annotations + "int UIMax = 16; > = 4;\n";
+    } else if (extended && i % 10 == 6) {
+      source += "float " + name + annotations + "string UIWidget = \"None\"; > = 0.5;\n";
     } else {
-      source += "float " + name + " < string UIName = \"" + name + "\"; string UIGroup = \"" + group +
-                "\"; int UIOrder = " + std::to_string(count - i) + "; > = 0.5;\n";
+      source += "float " + name + annotations + "int UIOrder = " + std::to_string(count - i) + ";" +
+                (extended ? " float UIStep = 0.05;" : "") + " > = 0.5;\n";
     }
   }
   return source + "float Time;\ntechnique T { pass P { } }\n";
@@ -51,14 +58,15 @@ std::string ShaderSource(int index) {
 // 20 shaders created through the game's call site.
 class Game {
  public:
-  Game() {
+  explicit Game(bool extended = false) {
     previous = std::filesystem::current_path();
     folder = std::filesystem::temp_directory_path() / "vantorix-overlay-bench";
     std::filesystem::create_directories(folder / "FX");
     std::filesystem::current_path(folder);
-    std::ofstream("Sorvane.ini") << "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\nLoggingLevel=0\r\n";
+    std::ofstream("Sorvane.ini") << "[Debug]\r\nEnableConsole=0\r\nLogToFile=0\r\nLoggingLevel=0\r\n"
+                                 << "[Compatibility]\r\nExtendedAnnotations=" << (extended ? 1 : 0) << "\r\n";
     for (int i = 0; i < kShaders; ++i)
-      std::ofstream("FX/Shader" + std::to_string(i) + ".fx") << ShaderSource(i);
+      std::ofstream("FX/Shader" + std::to_string(i) + ".fx") << ShaderSource(i, extended);
     sim::ResetKernel();
     sim::InstallHostCode();
     window = sim::CreateHostWindow(&GameWindowProc);
@@ -110,13 +118,14 @@ void EndSceneOverlayHidden(benchmark::State& state) {
 }
 BENCHMARK(EndSceneOverlayHidden);
 
+// range(0): 1 with the extended annotation set's widgets in the open tab.
 void EndSceneOverlayShown(benchmark::State& state) {
-  Game game;
+  Game game(state.range(0) != 0);
   game.LoadPlugin();
   if (game.effects.size() != kShaders) state.SkipWithError("the shaders did not compile");
   sim::PressKey(game.window, VK_INSERT);  // the first tab, with 100 parameters, is open
   for (auto _ : state) benchmark::DoNotOptimize(game.device->EndScene());
 }
-BENCHMARK(EndSceneOverlayShown)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EndSceneOverlayShown)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -36,6 +36,8 @@ void LoadConfig() {
   loaderConfig.TexturePath = NormalizeFolder(ReadText("Paths", "TexturePath", "FX\\TEXTURES\\"));
   loaderConfig.LUTsSubdir = NormalizeFolder(ReadText("Paths", "LUTsSubdir", "LUTs\\"));
   loaderConfig.VolumesSubdir = NormalizeFolder(ReadText("Paths", "VolumesSubdir", "VOLUMES\\"));
+  loaderConfig.ExtendedAnnotations =
+      static_cast<int>(GetPrivateProfileIntA("Compatibility", "ExtendedAnnotations", 0, kConfigFile));
 
   if (loaderConfig.LogToFile != 0) logStream = OpenLogFile(loaderConfig.LogFilePath);
 

@@ -12,6 +12,9 @@ struct LoaderConfig {
   std::string TexturePath = "FX\\TEXTURES\\";
   std::string LUTsSubdir = "LUTs\\";
   std::string VolumesSubdir = "VOLUMES\\";
+  // 1: the panel also reads the annotations of effects written for other
+  // tools (params/annotation_model.cpp).
+  int ExtendedAnnotations = 0;
 };
 
 extern LoaderConfig loaderConfig;

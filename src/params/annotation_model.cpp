@@ -1,7 +1,9 @@
 // Builds a proxy's tunable parameters from the "UI" annotations of its
 // effect, and pushes recorded values into a new effect after a reload.
+#include <cctype>
 #include <cstring>
 
+#include "core/config.h"
 #include "effect/effect_proxy.h"
 
 namespace {
@@ -26,19 +28,43 @@ std::vector<char> ComboItems(const char* enumText) {
   return items;
 }
 
-void ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DESC& desc, ShaderParam& param) {
+// Widget texts are compared exactly, or without regard to case with the
+// extended annotation set ("combo", "color" and "none" are common there).
+bool WidgetIs(LPCSTR widget, const char* name, bool extended) {
+  if (widget == nullptr) return false;
+  if (!extended) return std::strcmp(widget, name) == 0;
+  for (; *widget != '\0' && *name != '\0'; ++widget, ++name) {
+    if (std::tolower(static_cast<unsigned char>(*widget)) != std::tolower(static_cast<unsigned char>(*name)))
+      return false;
+  }
+  return *widget == *name;
+}
+
+void ReadInt(ID3DXEffect* effect, D3DXHANDLE h, LPCSTR annotation, std::int32_t& value) {
+  INT read = 0;
+  D3DXHANDLE found = effect->GetAnnotationByName(h, annotation);
+  if (found != nullptr && SUCCEEDED(effect->GetInt(found, &read))) value = read;
+}
+
+// The parameter's widget and current value. False when the extended set
+// hides the parameter ("UIWidget" "None").
+bool ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DESC& desc, bool extended,
+                      ShaderParam& param) {
   LPCSTR widget = AnnotationString(effect, h, "UIWidget");
+  if (extended && WidgetIs(widget, "None", true)) return false;
   if (desc.Class == D3DXPC_SCALAR && desc.Type == D3DXPT_FLOAT) {
     effect->GetFloat(h, &param.floatValue);
-    if (widget != nullptr && std::strcmp(widget, "Combo") == 0) {
+    if (WidgetIs(widget, "Combo", extended)) {
       param.kind = WidgetKind::Combo;
       param.intValue = ComboIndex(param.floatValue);
       if (LPCSTR items = AnnotationString(effect, h, "UIEnum")) param.comboItems = ComboItems(items);
-      return;
+      return true;
     }
     param.kind = WidgetKind::Slider;
     if (D3DXHANDLE min = effect->GetAnnotationByName(h, "UIMin")) effect->GetFloat(min, &param.minValue);
     if (D3DXHANDLE max = effect->GetAnnotationByName(h, "UIMax")) effect->GetFloat(max, &param.maxValue);
+    D3DXHANDLE step = extended ? effect->GetAnnotationByName(h, "UIStep") : nullptr;
+    if (step != nullptr) effect->GetFloat(step, &param.step);
   } else if (desc.Class == D3DXPC_SCALAR && desc.Type == D3DXPT_BOOL) {
     param.kind = WidgetKind::Checkbox;
     BOOL value = FALSE;
@@ -48,7 +74,20 @@ void ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DES
     param.kind = WidgetKind::Color;
     D3DXVECTOR4 value(0, 0, 0, 0);
     if (SUCCEEDED(effect->GetVector(h, &value))) param.vectorValue = value;
+  } else if (extended && desc.Class == D3DXPC_VECTOR && desc.Type == D3DXPT_FLOAT && desc.Bytes == 12 &&
+             WidgetIs(widget, "Color", true)) {
+    param.kind = WidgetKind::Color3;
+    D3DXVECTOR4 value(0, 0, 0, 0);
+    if (SUCCEEDED(effect->GetVector(h, &value)))
+      param.vectorValue = D3DXVECTOR4(value.x, value.y, value.z, 0);
+  } else if (extended && desc.Class == D3DXPC_SCALAR && desc.Type == D3DXPT_INT && desc.Bytes == 4) {
+    param.kind = WidgetKind::IntSlider;
+    INT value = 0;
+    if (SUCCEEDED(effect->GetInt(h, &value))) param.intValue = value;
+    ReadInt(effect, h, "UIMin", param.intMin);
+    ReadInt(effect, h, "UIMax", param.intMax);
   }
+  return true;
 }
 
 void RecordDefault(EffectProxy& proxy, const ShaderParam& param) {
@@ -64,6 +103,12 @@ void RecordDefault(EffectProxy& proxy, const ShaderParam& param) {
     }
     case WidgetKind::Color:
       proxy.RecordParameterValue(param.handle, &param.vectorValue, 16);
+      break;
+    case WidgetKind::Color3:
+      proxy.RecordParameterValue(param.handle, &param.vectorValue, 12);
+      break;
+    case WidgetKind::IntSlider:
+      proxy.RecordParameterValue(param.handle, &param.intValue, 4);
       break;
     default:
       break;
@@ -89,6 +134,17 @@ void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
     case WidgetKind::Color:
       if (bytes.size() < 16) return;
       std::memcpy(&param.vectorValue, bytes.data(), 16);
+      return;
+    case WidgetKind::Color3: {
+      if (bytes.size() < 12) return;
+      float c[3];
+      std::memcpy(c, bytes.data(), 12);
+      param.vectorValue = D3DXVECTOR4(c[0], c[1], c[2], param.vectorValue.w);
+      return;
+    }
+    case WidgetKind::IntSlider:
+      if (bytes.size() < 4) return;
+      std::memcpy(&param.intValue, bytes.data(), 4);
       return;
     default:
       return;
@@ -130,7 +186,7 @@ void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
       param.order = SUCCEEDED(effect->GetInt(order, &value)) ? value : 0;
     }
     if (LPCSTR condition = AnnotationString(effect, h, "UICondition")) param.condition = condition;
-    ReadKindAndValue(effect, h, desc, param);
+    if (!ReadKindAndValue(effect, h, desc, loaderConfig.ExtendedAnnotations != 0, param)) continue;
 
     parameters.push_back(param);
     if (recordedValues.find(param.name) == recordedValues.end()) RecordDefault(*this, param);

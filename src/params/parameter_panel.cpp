@@ -56,20 +56,40 @@ float SliderBound(float value, float fallback) {
   return std::clamp(value, -FLT_MAX / 2.0f, FLT_MAX / 2.0f);
 }
 
-bool SliderWidget(const char* label, float& value, float minimum, float maximum) {
+// With a step, the value moves to the nearest multiple of it above the
+// minimum, kept within the range.
+float Snapped(float value, float low, float high, float step) {
+  if (!(step > 0.0f) || !std::isfinite(step)) return value;
+  const double steps = std::round((static_cast<double>(value) - low) / step);
+  const double snapped = std::clamp(low + steps * step, static_cast<double>(std::min(low, high)),
+                                    static_cast<double>(std::max(low, high)));
+  return static_cast<float>(snapped);
+}
+
+bool SliderWidget(const char* label, float& value, float minimum, float maximum, float step = 0.0f) {
   const float low = SliderBound(minimum, 0.0f);
   const float high = SliderBound(maximum, 1.0f);
   float shown = std::isnan(value) ? low : value;
   if (!ImGui::SliderFloat(label, &shown, low, high, "%.3f", 0)) return false;
-  value = shown;
+  value = Snapped(shown, low, high, step);
   return true;
 }
 
-bool ColourWidget(const char* label, D3DXVECTOR4& colour) {
+// Dear ImGui wants integer slider bounds within half the 32-bit range.
+bool IntSliderWidget(const char* label, std::int32_t& value, std::int32_t minimum, std::int32_t maximum) {
+  const std::int32_t low = std::clamp(minimum, INT32_MIN / 2, INT32_MAX / 2);
+  const std::int32_t high = std::clamp(maximum, INT32_MIN / 2, INT32_MAX / 2);
+  return ImGui::SliderInt(label, &value, low, high, "%d", 0);
+}
+
+// A four-component colour editor, or a three-component one for a Color3.
+bool ColourWidget(const char* label, D3DXVECTOR4& colour, int components) {
   float shown[4] = {colour.x, colour.y, colour.z, colour.w};
   for (float& c : shown) c = std::isnan(c) ? 0.0f : std::clamp(c, -kColourLimit, kColourLimit);
-  if (!ImGui::ColorEdit4(label, shown, 0)) return false;
-  colour = D3DXVECTOR4(shown[0], shown[1], shown[2], shown[3]);
+  const bool changed =
+      components == 3 ? ImGui::ColorEdit3(label, shown, 0) : ImGui::ColorEdit4(label, shown, 0);
+  if (!changed) return false;
+  colour = D3DXVECTOR4(shown[0], shown[1], shown[2], components == 3 ? colour.w : shown[3]);
   return true;
 }
 
@@ -106,11 +126,18 @@ void EffectProxy::DrawParameterPanel() {
       const char* label = p->uiName.c_str();
       switch (p->kind) {
         case WidgetKind::Slider:
-          if (SliderWidget(label, p->floatValue, p->minValue, p->maxValue))
+          if (SliderWidget(label, p->floatValue, p->minValue, p->maxValue, p->step))
             SetFloat(p->handle, p->floatValue);
           break;
         case WidgetKind::Color:
-          if (ColourWidget(label, p->vectorValue)) SetVector(p->handle, &p->vectorValue);
+          if (ColourWidget(label, p->vectorValue, 4)) SetVector(p->handle, &p->vectorValue);
+          break;
+        case WidgetKind::Color3:
+          // Three floats, so that the recorded bytes fit the float3.
+          if (ColourWidget(label, p->vectorValue, 3)) SetFloatArray(p->handle, &p->vectorValue.x, 3);
+          break;
+        case WidgetKind::IntSlider:
+          if (IntSliderWidget(label, p->intValue, p->intMin, p->intMax)) SetInt(p->handle, p->intValue);
           break;
         case WidgetKind::Checkbox:
           if (ImGui::Checkbox(label, &p->boolValue)) SetBool(p->handle, p->boolValue ? TRUE : FALSE);

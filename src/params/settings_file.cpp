@@ -1,6 +1,8 @@
 // The player's tuned values in ".\vantorix_settings.ini": one section per
 // shader, one key per tunable parameter.
+#include <algorithm>
 #include <cfloat>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,6 +36,14 @@ std::string ValueText(const ShaderParam& param) {
                     static_cast<double>(param.vectorValue.w));
       return text;
     }
+    case WidgetKind::Color3: {
+      char text[256];
+      std::snprintf(text, sizeof(text), "%.3f,%.3f,%.3f", static_cast<double>(param.vectorValue.x),
+                    static_cast<double>(param.vectorValue.y), static_cast<double>(param.vectorValue.z));
+      return text;
+    }
+    case WidgetKind::IntSlider:
+      return std::to_string(param.intValue);
     default:
       return std::string();
   }
@@ -60,6 +70,20 @@ void ApplyText(EffectProxy& proxy, ShaderParam& param, const char* text) {
       if (std::sscanf(text, "%f,%f,%f,%f", &c[0], &c[1], &c[2], &c[3]) != 4) return;
       param.vectorValue = D3DXVECTOR4(c[0], c[1], c[2], c[3]);
       proxy.SetVector(param.handle, &param.vectorValue);
+      return;
+    }
+    case WidgetKind::Color3: {
+      float c[3];
+      if (std::sscanf(text, "%f,%f,%f", &c[0], &c[1], &c[2]) != 3) return;
+      param.vectorValue = D3DXVECTOR4(c[0], c[1], c[2], 0.0f);
+      proxy.SetFloatArray(param.handle, c, 3);
+      return;
+    }
+    case WidgetKind::IntSlider: {
+      // Held to the 32-bit range, as the text can hold any number.
+      const long long parsed = std::strtoll(text, nullptr, 10);
+      param.intValue = static_cast<std::int32_t>(std::clamp<long long>(parsed, INT32_MIN, INT32_MAX));
+      proxy.SetInt(param.handle, param.intValue);
       return;
     }
     default:

@@ -9,8 +9,17 @@
 
 #include "platform/direct3d.h"
 
-// Any value other than Slider, Color, Checkbox and Combo is handled as None.
-enum class WidgetKind : std::int32_t { Slider = 0, Color = 1, Checkbox = 2, None = 3, Combo = 4 };
+// Any value other than those below is handled as None. Color3 and IntSlider
+// come only from the extended annotation set.
+enum class WidgetKind : std::int32_t {
+  Slider = 0,
+  Color = 1,
+  Checkbox = 2,
+  None = 3,
+  Combo = 4,
+  Color3 = 5,     // three-component colour, in vectorValue's x, y, z
+  IntSlider = 6,  // integer scalar, in intValue, range intMin..intMax
+};
 
 // The combo index a float selects: truncated toward zero, held to the 32-bit
 // range (values from files and effects can be anything), NaN as 0.
@@ -32,6 +41,9 @@ struct ShaderParam {
   D3DXHANDLE handle = nullptr;
   float minValue = 0.0f;
   float maxValue = 1.0f;
+  float step = 0.0f;  // a Slider's values snap to multiples of it above minValue; 0: no step
+  std::int32_t intMin = 0;
+  std::int32_t intMax = 100;
   float floatValue = 0.0f;
   bool boolValue = false;
   std::int32_t intValue = 0;

@@ -170,4 +170,32 @@ TEST_F(SettingsFileTest, ShaderWithOnlyUntunableKindsWritesNothingButSaysSo) {
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] Saved settings for Axis to .\\vantorix_settings.ini"));
 }
 
+// The extended annotation set's kinds load from the file, survive a reload and save back.
+TEST_F(SettingsFileTest, ExtendedKindsLoadSurviveAReloadAndSave) {
+  WriteFile("FX\\Fog.fx", R"(
+float3 Fog < string UIName = "Fog"; string UIWidget = "Color"; > = {0.5, 0.5, 0.5};
+int Samples < string UIName = "Samples"; > = 4;
+float Hidden < string UIName = "Hidden"; string UIWidget = "NONE"; > = 0.5;
+)");
+  WriteFile("vantorix_settings.ini", "[Fog]\r\nFog=1,0.25,0\r\nSamples=9999999999\r\nHidden=9\r\n");
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n[Compatibility]\r\nExtendedAnnotations=1\r\n");
+  Attach();
+  EffectProxy* proxy = CreateProxy("Fog");
+  ID3DXEffect* fresh = nullptr;
+  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Fog.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
+            S_OK);
+  proxy->SwapInnerEffect(fresh);
+  D3DXVECTOR4 fog(0, 0, 0, 0);
+  proxy->innerEffect->GetVector("Fog", &fog);
+  INT samples = 0;
+  proxy->innerEffect->GetInt("Samples", &samples);
+  EXPECT_EQ(fog.y, 0.25f);
+  EXPECT_EQ(samples, INT32_MAX) << "held to the 32-bit range";
+  EXPECT_EQ(InnerFloat(proxy, "Hidden"), 0.5f) << "a hidden parameter is not loaded";
+  proxy->SaveParameterSettings();
+  proxy->Release();
+  EXPECT_EQ(ReadFile("vantorix_settings.ini"),
+            "[Fog]\r\nFog=1.000,0.250,0.000\r\nSamples=2147483647\r\nHidden=9\r\n");
+}
+
 }  // namespace

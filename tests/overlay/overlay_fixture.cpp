@@ -40,8 +40,9 @@ void OverlayFixture::ReleaseHostObjects() {
   sim::DestroyHostWindow(window);
 }
 
-void OverlayFixture::AttachQuietly() {
-  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
+void OverlayFixture::AttachQuietly(const std::string& moreSettings) {
+  WriteFile("Sorvane.ini",
+            "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n" + moreSettings);
   Attach();
 }
 

@@ -22,8 +22,9 @@ class OverlayFixture : public HostFixture {
   void SetUp() override;
   void ReleaseHostObjects() override;
 
-  // Attaches with the console off and every log level on.
-  void AttachQuietly();
+  // Attaches with the console off and every log level on, and with more
+  // loader settings ("[Section]\r\nKey=Value\r\n") when given.
+  void AttachQuietly(const std::string& moreSettings = "");
   // The game creates an effect through its call site; the caller owns the reference.
   EffectProxy* Create(const char* name);
   // The game creates an effect that has no effect file: D3DX builds it from

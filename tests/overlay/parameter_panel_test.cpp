@@ -39,12 +39,25 @@ float Amount < string UIName = "Amount"; > = 0.5;
 technique T { pass P { } }
 )";
 
+// Patterns of effects written for other tools.
+const char kExtended[] = R"(
+float Hidden < string UIName = "Hidden"; string UIWidget = "none"; > = 0.5;
+float2 Offset < string UIName = "Offset"; string UIWidget = "None"; > = {0, 0};
+float Mode < string UIName = "Mode"; string UIWidget = "combo"; string UIEnum = "A,B"; > = 1;
+float3 Fog < string UIName = "Fog"; string UIWidget = "color"; > = {0.25, 0.5, 1};
+int Samples < string UIName = "Samples"; int UIMin = 2; int UIMax = 16; > = 4;
+int Taps < string UIName = "Taps"; > = 7;
+float Gamma < string UIName = "Gamma"; string UIWidget = "Slider"; float UIMin = 1; float UIMax = 3;
+              float UIStep = 0.25; > = 2.2;
+technique T { pass P { } }
+)";
+
 class ParameterPanelTest : public OverlayFixture {
  protected:
   // Attaches, creates the shader from the source and opens the overlay on its tab.
-  EffectProxy* Open(const char* source) {
+  EffectProxy* Open(const char* source, bool extendedAnnotations = false) {
     WriteFile("FX\\Post.fx", source);
-    AttachQuietly();
+    AttachQuietly(extendedAnnotations ? "[Compatibility]\r\nExtendedAnnotations=1\r\n" : "");
     EffectProxy* proxy = Create("Post");
     Frame();
     sim::PressKey(window, VK_INSERT);
@@ -181,6 +194,36 @@ TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandths) {
   EXPECT_FLOAT_EQ(Inner(proxy, "Steps"), 10.0f) << "a combo without items is a slider from 0 to 10";
   EXPECT_EQ(Param(proxy, "Steps").intValue, 2) << "its index is left as it was";
   EXPECT_FLOAT_EQ(Recorded(proxy, "Steps"), 10.0f);
+}
+
+TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneEditsColoursOfThreeIntegersAndSteps) {
+  EffectProxy* proxy = Open(kExtended, true);
+  EXPECT_EQ(PanelLabels(proxy),
+            (std::vector<std::string>{"General", "Mode", "Fog", "Samples", "Taps", "Gamma"}));
+  EXPECT_EQ(Param(proxy, "Mode").kind, WidgetKind::Combo) << "widget names in any case";
+
+  const ImGuiID fog = PanelWidgetId("Fog", "Fog");
+  DragTo(FindId(ImHashStr("##X", 0, fog)), FindId(ImHashStr("##X", 0, fog)).right + 100);
+  D3DXVECTOR4 inner(0, 0, 0, 0);
+  proxy->innerEffect->GetVector("Fog", &inner);
+  EXPECT_GT(inner.x, 0.25f) << "the colour's first component was dragged";
+  EXPECT_EQ(inner.z, 1.0f);
+  EXPECT_EQ(proxy->recordedValues.at("Fog").size(), 12u) << "three components, as the effect holds them";
+  for (const sim::Widget& widget : Widgets()) EXPECT_NE(widget.id, ImHashStr("##W", 0, fog)) << "no alpha";
+
+  const sim::Widget samples = Find("Samples");
+  DragTo(samples, samples.right + 40);
+  INT count = 0;
+  proxy->innerEffect->GetInt("Samples", &count);
+  EXPECT_EQ(count, 16) << "UIMax ends the integer slider";
+  const sim::Widget taps = Find("Taps");
+  DragTo(taps, taps.right + 40);
+  proxy->innerEffect->GetInt("Taps", &count);
+  EXPECT_EQ(count, 100) << "without UIMax an integer slider ends at 100";
+
+  const sim::Widget gamma = Find("Gamma");
+  DragTo(gamma, gamma.left + (gamma.right - gamma.left) / 3);
+  EXPECT_EQ(std::fmod(Inner(proxy, "Gamma") - 1.0f, 0.25f), 0.0f) << "values snap to UIStep";
 }
 
 }  // namespace
