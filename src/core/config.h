@@ -12,6 +12,7 @@ struct LoaderConfig {
   std::string TexturePath = "FX\\TEXTURES\\";
   std::string LUTsSubdir = "LUTs\\";
   std::string VolumesSubdir = "VOLUMES\\";
+  int WatchFiles = 1;  // [Reload]: reload an effect when its files change on disk
 };
 
 extern LoaderConfig loaderConfig;

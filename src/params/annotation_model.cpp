@@ -51,25 +51,6 @@ void ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DES
   }
 }
 
-void RecordDefault(EffectProxy& proxy, const ShaderParam& param) {
-  switch (param.kind) {
-    case WidgetKind::Slider:
-    case WidgetKind::Combo:
-      proxy.RecordParameterValue(param.handle, &param.floatValue, 4);
-      break;
-    case WidgetKind::Checkbox: {
-      std::int32_t value = param.boolValue ? 1 : 0;
-      proxy.RecordParameterValue(param.handle, &value, 4);
-      break;
-    }
-    case WidgetKind::Color:
-      proxy.RecordParameterValue(param.handle, &param.vectorValue, 16);
-      break;
-    default:
-      break;
-  }
-}
-
 // Brings a record's cached value in line with recorded bytes.
 void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
   switch (param.kind) {
@@ -131,9 +112,12 @@ void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
     }
     if (LPCSTR condition = AnnotationString(effect, h, "UICondition")) param.condition = condition;
     ReadKindAndValue(effect, h, desc, param);
-
+    param.defaultFloat = param.floatValue;
+    param.defaultBool = param.boolValue;
+    param.defaultVector = param.vectorValue;
+    // Defaults are not recorded: a value nobody set follows the file at the
+    // next reload, and the panel reads it from the cached value.
     parameters.push_back(param);
-    if (recordedValues.find(param.name) == recordedValues.end()) RecordDefault(*this, param);
   }
 }
 

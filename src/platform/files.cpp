@@ -64,6 +64,13 @@ bool PathExists(const std::string& path) {
   return fs::exists(HostPath(path), error) && !error;
 }
 
+std::int64_t FileWriteTime(const std::string& path) {
+  std::error_code error;
+  const auto time = fs::last_write_time(HostPath(path), error);
+  if (error) return 0;
+  return static_cast<std::int64_t>(time.time_since_epoch().count());
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes) {
   try {
     std::error_code error;

@@ -1,0 +1,66 @@
+#include "overlay/file_watch.h"
+
+#include <vector>
+
+#include "core/config.h"
+#include "effect/effect_proxy.h"
+#include "hook/live_shaders.h"
+#include "overlay/hot_reload.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr DWORD kPollInterval = 500;  // milliseconds
+
+bool clockStarted = false;
+DWORD nextPoll = 0;
+
+// Polls follow a fixed 500 ms grid, so that frame lengths do not stretch the
+// interval; after a stall the grid starts again from now.
+bool PollDue() {
+  const DWORD now = GetTickCount();
+  if (!clockStarted) {
+    clockStarted = true;
+    nextPoll = now;
+  }
+  if (static_cast<LONG>(now - nextPoll) < 0) return false;
+  nextPoll += kPollInterval;
+  if (static_cast<LONG>(now - nextPoll) >= 0) nextPoll = now + kPollInterval;
+  return true;
+}
+
+// Takes each file's present time; true when some file differs from what was
+// compiled and every file held its time since the previous poll (a missing
+// file never holds: it may be between the steps of a save).
+bool ChangedAndSettled(EffectSource& source) {
+  bool changed = false;
+  bool settled = true;
+  for (WatchedFile& file : source.files) {
+    const std::int64_t time = FileWriteTime(file.path);
+    settled = settled && time == file.seenTime && time != 0;
+    changed = changed || time != file.compiledTime;
+    file.seenTime = time;
+  }
+  return changed && settled;
+}
+
+}  // namespace
+
+void WatchEffectFiles(IDirect3DDevice9* device) {
+  if (loaderConfig.WatchFiles == 0 || !anyLiveShader.load(std::memory_order_relaxed) || !PollDue()) return;
+  std::vector<EffectProxy*> changed;
+  try {
+    LiveShadersLocked locked;
+    for (const LoadedShader& shader : liveShaders) {
+      if (shader.proxy != nullptr && ChangedAndSettled(shader.proxy->source)) changed.push_back(shader.proxy);
+    }
+  } catch (...) {
+    return;  // out of memory: the next poll tries again
+  }
+  if (!changed.empty()) ReloadShaders(device, changed);
+}
+
+void ResetFileWatch() {
+  clockStarted = false;
+  nextPoll = 0;
+}
