@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "core/log.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
 #include "overlay/hot_reload.h"
@@ -46,17 +47,24 @@ bool ChangedAndSettled(EffectSource& source) {
 
 }  // namespace
 
+// The frame never waits for the list: while another thread holds it (a
+// loader creating an effect), the poll moves to the next frame.
 void WatchEffectFiles(IDirect3DDevice9* device) {
   if (loaderConfig.WatchFiles == 0 || !anyLiveShader.load(std::memory_order_relaxed) || !PollDue()) return;
+  if (!TryEnterCriticalSection(&liveShadersLock)) {
+    nextPoll = GetTickCount();
+    return;
+  }
   std::vector<EffectProxy*> changed;
   try {
-    LiveShadersLocked locked;
     for (const LoadedShader& shader : liveShaders) {
       if (shader.proxy != nullptr && ChangedAndSettled(shader.proxy->source)) changed.push_back(shader.proxy);
     }
   } catch (...) {
-    return;  // out of memory: the next poll tries again
+    LogError("Out of memory while watching the effect files");
+    changed.clear();  // the next poll tries again
   }
+  LeaveCriticalSection(&liveShadersLock);
   if (!changed.empty()) ReloadShaders(device, changed);
 }
 

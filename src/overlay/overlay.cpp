@@ -61,9 +61,10 @@ void CompilerMessages(const std::string& messages) {
   int lines = 0;
   ForEachLine(messages, [&](const char*, int) { ++lines; });
   if (lines == 0) return;
+  const ImGuiStyle& style = ImGui::GetStyle();  // room for the lines and a horizontal scroll bar
   const float height =
       static_cast<float>(std::min(lines, kMessageLinesInView)) * ImGui::GetTextLineHeightWithSpacing() +
-      ImGui::GetStyle().WindowPadding.y * 2.0f;
+      style.WindowPadding.y * 2.0f + style.ScrollbarSize;
   if (ImGui::BeginChild("##messages", ImVec2(0.0f, height), ImGuiChildFlags_Borders,
                         ImGuiWindowFlags_HorizontalScrollbar)) {
     int line = 0;

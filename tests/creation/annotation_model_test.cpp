@@ -117,18 +117,6 @@ TEST_F(AnnotationModelTest, ChoosesWidgetsByClassTypeAndUIWidget) {
   EXPECT_EQ(Param(proxy, "NoiseTex")->kind, WidgetKind::None);
 }
 
-TEST_F(AnnotationModelTest, RecordsTheEffectDefaultsOfTunableParameters) {
-  EXPECT_EQ(Recorded("EnableFog"), (std::vector<std::uint8_t>{1, 0, 0, 0}));
-  std::vector<std::uint8_t> intensity = Recorded("Intensity");
-  ASSERT_EQ(intensity.size(), 4u);
-  float value;
-  std::memcpy(&value, intensity.data(), 4);
-  EXPECT_EQ(value, 0.75f);
-  EXPECT_EQ(Recorded("Tint").size(), 16u);
-  EXPECT_TRUE(Recorded("SunDir").empty());
-  EXPECT_TRUE(Recorded("Hidden").empty());
-}
-
 TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
   proxy->SetFloat(Param(proxy, "Intensity")->handle, 0.8f);
   proxy->SetFloat(Param(proxy, "Tint")->handle, 0.5f);  // only 4 bytes for a colour
