@@ -1,5 +1,7 @@
 #include "overlay/file_watch.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/config.h"
@@ -30,14 +32,26 @@ bool PollDue() {
   return true;
 }
 
+// Each distinct file is examined once per poll, however many effects include it.
+using PollTimes = std::vector<std::pair<const std::string*, std::int64_t>>;
+
+std::int64_t TimeThisPoll(const std::string& path, PollTimes& times) {
+  for (const auto& known : times) {
+    if (*known.first == path) return known.second;
+  }
+  const std::int64_t time = FileWriteTime(path);
+  times.emplace_back(&path, time);
+  return time;
+}
+
 // Takes each file's present time; true when some file differs from what was
 // compiled and every file held its time since the previous poll (a missing
 // file never holds: it may be between the steps of a save).
-bool ChangedAndSettled(EffectSource& source) {
+bool ChangedAndSettled(EffectSource& source, PollTimes& times) {
   bool changed = false;
   bool settled = true;
   for (WatchedFile& file : source.files) {
-    const std::int64_t time = FileWriteTime(file.path);
+    const std::int64_t time = TimeThisPoll(file.path, times);
     settled = settled && time == file.seenTime && time != 0;
     changed = changed || time != file.compiledTime;
     file.seenTime = time;
@@ -57,8 +71,10 @@ void WatchEffectFiles(IDirect3DDevice9* device) {
   }
   std::vector<EffectProxy*> changed;
   try {
+    PollTimes times;
     for (const LoadedShader& shader : liveShaders) {
-      if (shader.proxy != nullptr && ChangedAndSettled(shader.proxy->source)) changed.push_back(shader.proxy);
+      if (shader.proxy != nullptr && ChangedAndSettled(shader.proxy->source, times))
+        changed.push_back(shader.proxy);
     }
   } catch (...) {
     LogError("Out of memory while watching the effect files");

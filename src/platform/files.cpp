@@ -65,10 +65,14 @@ bool PathExists(const std::string& path) {
 }
 
 std::int64_t FileWriteTime(const std::string& path) {
-  std::error_code error;
-  const auto time = fs::last_write_time(HostPath(path), error);
-  if (error) return 0;
-  return static_cast<std::int64_t>(time.time_since_epoch().count());
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+         data.ftLastWriteTime.dwLowDateTime;
+#else
+  return sim::HostFileWriteTime(path.c_str());
+#endif
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes) {
