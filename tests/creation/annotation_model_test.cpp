@@ -40,10 +40,6 @@ class AnnotationModelTest : public CreationFixture {
     if (proxy) proxy->Release();
     CreationFixture::TearDown();
   }
-  std::vector<std::uint8_t> Recorded(const std::string& name) {
-    auto it = proxy->recordedValues.find(name);
-    return it == proxy->recordedValues.end() ? std::vector<std::uint8_t>() : it->second;
-  }
   EffectProxy* proxy = nullptr;
 };
 
