@@ -1,8 +1,12 @@
 #include "demo_overlay.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "effect/effect_proxy.h"
+#include "hook/live_shaders.h"
 #include "sim/host_d3d.h"
 #include "sim/host_input.h"
 #include "sim/host_kernel.h"
@@ -39,6 +43,50 @@ bool FindWidget(const std::string& label, sim::Widget& found) {
   return false;
 }
 
+// The first label on screen that starts with the text, or empty.
+std::string LabelStarting(const std::string& prefix) {
+  for (const sim::Widget& widget : sim::FrameWidgets()) {
+    if (widget.label.rfind(prefix, 0) == 0) return widget.label;
+  }
+  return "";
+}
+
+std::string ReadText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const char* path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The tab's state as the player reads it: its label, the source line, the
+// compiler's messages and the summary under the buttons.
+void PrintTab(const char* tabPrefix) {
+  const std::string tab = LabelStarting(tabPrefix);
+  std::printf("== host: tab \"%s\"\n", tab.substr(0, tab.find("###")).c_str());
+  for (const char* prefix : {"Compiled from", "The latest compile", "FX\\ColorGrade.fx(", "Reloaded "}) {
+    const std::string label = LabelStarting(prefix);
+    if (!label.empty()) std::printf("== host:   %s\n", label.substr(0, label.find(" in ")).c_str());
+  }
+}
+
+// A colour parameter's value as the panel holds it.
+void PrintColour(const char* shaderName, const char* parameter) {
+  EnterCriticalSection(&liveShadersLock);
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.name != shaderName) continue;
+    for (const ShaderParam& p : shader.proxy->parameters) {
+      if (p.name != parameter) continue;
+      std::printf("== host: %s %s in the panel: (%.3f, %.3f, %.3f, %.3f)\n", shaderName, parameter,
+                  p.vectorValue.x, p.vectorValue.y, p.vectorValue.z, p.vectorValue.w);
+    }
+  }
+  LeaveCriticalSection(&liveShadersLock);
+}
+
 }  // namespace
 
 void RunOverlayDemo(IDirect3DDevice9* device, HWND window) {
@@ -70,7 +118,7 @@ void RunOverlayDemo(IDirect3DDevice9* device, HWND window) {
   frames(2);
 
   sim::Widget tab, slider, save;
-  if (!FindWidget("ColorGrade", tab)) return;
+  if (!FindWidget("ColorGrade###shader", tab)) return;
   std::printf("== host: the player opens the ColorGrade tab\n");
   click(tab);
   if (!FindWidget("Saturation", slider)) return;
@@ -93,4 +141,54 @@ void RunOverlayDemo(IDirect3DDevice9* device, HWND window) {
   const bool written = sim::SaveBackBufferPng(device, "overlay.png");
   std::printf("== host: %s\n",
               written ? "the frame with the overlay is in overlay.png" : "overlay.png not written");
+}
+
+// The author at work with the overlay open: a save picked up without END, a
+// save that fails shown in the tab (pictured in overlay-error.png), and a
+// parameter put back to its default from its right-click menu.
+void RunAuthorDemo(IDirect3DDevice9* device, HWND window) {
+  IDirect3DSurface9* backBuffer = nullptr;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return;
+  backBuffer->GetDesc(&desc);
+  backBuffer->Release();
+  auto frames = [&](int count) {
+    for (int i = 0; i < count; ++i) DrawGameFrame(device, desc.Width, desc.Height);
+  };
+  const std::string original = ReadText("FX/ColorGrade.fx");
+  std::string edited = original;
+  const std::string lift = "float4(0.0, 0.0, 0.0, 1.0)";
+  edited.replace(edited.find(lift), lift.size(), "float4(0.05, 0.02, 0.0, 1.0)");
+  WriteText("FX/ColorGrade.fx", edited);
+  std::printf("\n== host: FX\\ColorGrade.fx saved with a new default for Lift; no END\n");
+  frames(70);  // 1.1 s
+  PrintTab("ColorGrade");
+  PrintColour("ColorGrade", "Lift");
+
+  WriteText("FX/ColorGrade.fx", edited.replace(edited.find("float Saturation"), 0, "float Typo = ;\n"));
+  std::printf("== host: FX\\ColorGrade.fx saved with a typo\n");
+  frames(70);
+  PrintTab("ColorGrade");
+  const bool written = sim::SaveBackBufferPng(device, "overlay-error.png");
+  std::printf("== host: %s\n",
+              written ? "the tab with the error is in overlay-error.png" : "overlay-error.png not written");
+
+  WriteText("FX/ColorGrade.fx", original);
+  frames(70);
+  sim::Widget slider, reset;
+  if (!FindWidget("Saturation", slider)) return;
+  sim::MouseMove(window, static_cast<int>(slider.CenterX()), static_cast<int>(slider.CenterY()));
+  frames(1);
+  sim::RightButton(window, true);
+  frames(1);
+  sim::RightButton(window, false);
+  frames(2);
+  if (!FindWidget("Reset to default", reset)) return;
+  sim::MouseMove(window, static_cast<int>(reset.CenterX()), static_cast<int>(reset.CenterY()));
+  frames(1);
+  sim::LeftButton(window, true);
+  frames(1);
+  sim::LeftButton(window, false);
+  frames(1);
+  std::printf("== host: Saturation reset to its default from its right-click menu\n");
 }

@@ -7,3 +7,7 @@
 
 // Runs after the game created its effects (which installs the device hooks).
 void RunOverlayDemo(IDirect3DDevice9* device, HWND window);
+
+// Then the shader author's side: saves picked up without END, a failed save
+// shown in its tab (written to overlay-error.png), a reset to default.
+void RunAuthorDemo(IDirect3DDevice9* device, HWND window);

@@ -205,6 +205,8 @@ int main() {
   PresentFrames(device, effects[0]);
   HotReload(device, effects[0]);
   RunOverlayDemo(device, window);
+  RunAuthorDemo(device, window);
+  PrintLiveShaders();
 
   for (ID3DXEffect* effect : effects) {
     if (effect != nullptr) effect->Release();

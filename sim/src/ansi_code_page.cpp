@@ -2,6 +2,8 @@
 // are UTF-8. Paths given to the simulated ...A functions are converted from
 // the code page when they reach the file system, and file names read from a
 // folder are converted back; a name the code page cannot hold has no ANSI form.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 
@@ -69,7 +71,10 @@ bool ToAnsiByte(char32_t c, char& byte) {
 
 namespace sim {
 
-std::string HostPath(const char* windowsPath) {
+namespace {
+
+// The host path as spelled: separators and code page converted, case as given.
+std::string SpelledHostPath(const char* windowsPath) {
   std::string path;
   for (const char* p = windowsPath ? windowsPath : ""; *p != '\0'; ++p) {
     if (*p == '\\') {
@@ -78,7 +83,22 @@ std::string HostPath(const char* windowsPath) {
       AppendUtf8(CodePointOf(static_cast<unsigned char>(*p)), path);
     }
   }
-  return MatchExistingCase(path);
+  return path;
+}
+
+}  // namespace
+
+std::string HostPath(const char* windowsPath) {
+  return MatchExistingCase(SpelledHostPath(windowsPath));
+}
+
+// One look at the file as spelled, as GetFileAttributesExA does; a name in
+// another case is looked up only when that fails.
+std::int64_t HostFileWriteTime(const char* windowsPath) {
+  std::string path = SpelledHostPath(windowsPath);
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 && stat(MatchExistingCase(path).c_str(), &info) != 0) return 0;
+  return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 bool HostNameToAnsi(const std::string& hostName, std::string& ansi) {

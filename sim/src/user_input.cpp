@@ -59,4 +59,10 @@ LRESULT LeftButton(HWND window, bool down) {
                      CursorInClient(window));
 }
 
+LRESULT RightButton(HWND window, bool down) {
+  SetKeyDown(0x02, down);
+  return SendMessage(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, down ? MK_RBUTTON : 0,
+                     CursorInClient(window));
+}
+
 }  // namespace sim

@@ -16,8 +16,8 @@ std::string ReadText(const char* section, const char* key, const char* defaultVa
   return buffer;
 }
 
-int ReadInt(const char* key) {
-  return static_cast<int>(GetPrivateProfileIntA("Debug", key, 1, kConfigFile));
+int ReadInt(const char* key, const char* section = "Debug") {
+  return static_cast<int>(GetPrivateProfileIntA(section, key, 1, kConfigFile));
 }
 
 }  // namespace
@@ -38,6 +38,7 @@ void LoadConfig() {
   loaderConfig.VolumesSubdir = NormalizeFolder(ReadText("Paths", "VolumesSubdir", "VOLUMES\\"));
   loaderConfig.ExtendedAnnotations =
       static_cast<int>(GetPrivateProfileIntA("Compatibility", "ExtendedAnnotations", 0, kConfigFile));
+  loaderConfig.WatchFiles = ReadInt("WatchFiles", "Reload");
 
   if (loaderConfig.LogToFile != 0) logStream = OpenLogFile(loaderConfig.LogFilePath);
 

@@ -15,6 +15,7 @@ struct LoaderConfig {
   // 1: the panel also reads the annotations of effects written for other
   // tools (params/annotation_model.cpp).
   int ExtendedAnnotations = 0;
+  int WatchFiles = 1;  // [Reload]: reload an effect when its files change on disk
 };
 
 extern LoaderConfig loaderConfig;

@@ -7,6 +7,8 @@
 #include "hook/call_site.h"
 #include "hook/live_shaders.h"
 #include "overlay/device_hooks.h"
+#include "overlay/file_watch.h"
+#include "overlay/hot_reload.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 #include "platform/files.h"
@@ -22,6 +24,8 @@ bool attached = false;
 // A library loaded again into the same process starts from scratch.
 void ResetModuleState() {
   ResetOverlayState();
+  ResetFileWatch();
+  lastReloadSummary = ReloadSummary{};
   screenMetrics = ScreenMetrics{};
   customTexturesInitialized.store(false, std::memory_order_relaxed);
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/effect_source.h"
 #include "effect/handle_cache.h"
 #include "params/shader_param.h"
 #include "platform/direct3d.h"
@@ -156,6 +157,9 @@ class EffectProxy : public ID3DXEffect {
   // Records the bytes under the handle's remembered name. False only when
   // memory ran out (after an ERROR line); nothing was changed then.
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
+  // Drops the recorded value of one name, so that a reload leaves the new
+  // effect's own value in place.
+  void ForgetRecordedValue(const std::string& name);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
   // Parameter handles are resolved once per generation of handleCache.
@@ -176,6 +180,10 @@ class EffectProxy : public ID3DXEffect {
   void LoadParameterSettings();
   void SaveParameterSettings();
   void DrawParameterPanel();
+  // Puts one tunable parameter, or all of them, back to the effect file's
+  // default, through the proxy's setters like an edit in the panel.
+  void ResetParameterToDefault(ShaderParam& param);
+  void ResetAllParametersToDefault();
 
   ID3DXEffect* innerEffect;
   std::atomic<ULONG> refCount;
@@ -185,6 +193,9 @@ class EffectProxy : public ID3DXEffect {
   std::map<std::string, std::vector<std::uint8_t>> recordedValues;
   std::string currentTechniqueName;
   std::vector<ShaderParam> parameters;
+  // Set where the effect is compiled (creation, reload) and read by the
+  // overlay and the file watch, all under the live-effect list lock.
+  EffectSource source;
   // Parameter handles resolved on the current inner effect
   // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
   HandleCache handleCache;

@@ -110,6 +110,11 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
   });
 }
 
+// Cache slots may point at the entry: a new generation drops them.
+void EffectProxy::ForgetRecordedValue(const std::string& name) {
+  if (recordedValues.erase(name) != 0) InvalidateResolvedHandles(handleCache);
+}
+
 D3DXHANDLE EffectProxy::ResolveParameterHandle(D3DXHANDLE handle) {
   if (!handle) return handle;
   if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) return slot->resolved;

@@ -12,6 +12,7 @@
 #include "effect/engine_uniforms.h"
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -37,32 +38,33 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
   std::string path = ResolveShaderPath(name);
   if (path.empty()) {
     LogInfo("Falling back to original resource shader for: %s", name);
+    NoteBuiltInShader(BuiltInShader{name, std::string(), std::string()});
     return false;
   }
   LogInfo("Trying to load shader from file: %s", path.c_str());
 
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCreateEffectFromFileA(device, path.c_str(), defines, &includeHandler, flags, pool, &effect,
-                                         &messages);
-  if (FAILED(hr)) {
-    if (messages != nullptr) {
+  EffectFileCompile compile = CompileEffectFile(device, path, defines, flags, pool);
+  ID3DXEffect* effect = compile.effect;
+  if (FAILED(compile.result)) {
+    if (compile.hasMessages) {
       LogError("Shader FAILED to load from file: %s", path.c_str());
-      LogError("Shader compile errors:\n%s", static_cast<const char*>(messages->GetBufferPointer()));
-      messages->Release();
+      LogError("Shader compile errors:\n%s", compile.messages.c_str());
     }
     if (effect != nullptr) effect->Release();
+    NoteBuiltInShader(BuiltInShader{name, path, compile.messages});
     return false;
   }
   LogInfo("Shader loaded successfully from file: %s", path.c_str());
-  if (messages != nullptr) {
-    LogWarn("Shader warnings:\n%s", static_cast<const char*>(messages->GetBufferPointer()));
-    messages->Release();
-  }
+  if (compile.hasMessages) LogWarn("Shader warnings:\n%s", compile.messages.c_str());
   EffectProxy* proxy = nullptr;
   try {
     if (effect != nullptr) ApplyEngineUniforms(effect);
     proxy = new EffectProxy(effect, name);
+    proxy->source.path = path;
+    for (const std::string& file : compile.files) {
+      const std::int64_t time = FileWriteTime(file);
+      proxy->source.files.push_back(WatchedFile{file, time, time});
+    }
     if (effect != nullptr) {
       proxy->ParseParameterAnnotations(effect);
       proxy->LoadParameterSettings();
@@ -88,6 +90,7 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
   } catch (...) {
   }
   LeaveCriticalSection(&liveShadersLock);
+  if (listed) ForgetBuiltInShader(name);
   if (!listed) {
     // A proxy that cannot be listed could never be reloaded: use the host's resource.
     LogError("Out of memory while listing shader: %s", name);

@@ -21,5 +21,29 @@ extern CRITICAL_SECTION liveShadersLock;
 // when there is nothing to update. Written under the lock.
 extern std::atomic<bool> anyLiveShader;
 
+// An effect the game got from its own resource: it has no effect file, or
+// its file failed to compile (failedFile names it, messages holds what the
+// compiler said). One record per name, the latest creation's; guarded by
+// liveShadersLock, emptied at detach.
+struct BuiltInShader {
+  std::string name;
+  std::string failedFile;
+  std::string messages;
+};
+extern std::vector<BuiltInShader> builtInShaders;
+
+// Records (or replaces) the outcome for a name; a name compiled from its file
+// later is dropped again. Both take the lock.
+void NoteBuiltInShader(const BuiltInShader& shader);
+void ForgetBuiltInShader(const std::string& name);
+
+class LiveShadersLocked {
+ public:
+  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
+  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
+  LiveShadersLocked(const LiveShadersLocked&) = delete;
+  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
+};
+
 // Releases the list's reference on every proxy and empties the list.
 void ReleaseLiveShaders();

@@ -12,6 +12,13 @@ ShaderIncludeHandler includeHandler;
 
 namespace {
 
+// The files served to the compile running on this thread, when it notes them.
+thread_local std::vector<std::string>* filesOfThisCompile = nullptr;
+
+}  // namespace
+
+namespace {
+
 // Formats into a MAX_PATH buffer; false when the path would not fit.
 bool FormatPath(char (&buffer)[MAX_PATH], const char* format, const char* name) {
   int length = std::snprintf(buffer, sizeof(buffer), format, name);
@@ -45,6 +52,7 @@ HRESULT STDMETHODCALLTYPE ShaderIncludeHandler::Open(D3DXINCLUDE_TYPE, LPCSTR fi
       char* buffer = new (std::nothrow) char[bytes.empty() ? 1 : bytes.size()];
       if (buffer == nullptr) continue;
       if (!bytes.empty()) std::memcpy(buffer, bytes.data(), bytes.size());
+      if (filesOfThisCompile != nullptr) filesOfThisCompile->push_back(candidate);
       *outData = buffer;
       *outBytes = static_cast<UINT>(bytes.size());
       return S_OK;
@@ -58,4 +66,27 @@ HRESULT STDMETHODCALLTYPE ShaderIncludeHandler::Open(D3DXINCLUDE_TYPE, LPCSTR fi
 HRESULT STDMETHODCALLTYPE ShaderIncludeHandler::Close(LPCVOID data) {
   delete[] static_cast<const char*>(data);
   return S_OK;
+}
+
+EffectFileCompile CompileEffectFile(LPDIRECT3DDEVICE9 device, const std::string& path,
+                                    const D3DXMACRO* defines, DWORD flags, LPD3DXEFFECTPOOL pool) {
+  EffectFileCompile compile;
+  compile.files.push_back(path);
+  ID3DXBuffer* messages = nullptr;
+  filesOfThisCompile = &compile.files;
+  compile.result = D3DXCreateEffectFromFileA(device, path.c_str(), defines, &includeHandler, flags, pool,
+                                             &compile.effect, &messages);
+  filesOfThisCompile = nullptr;
+  if (messages != nullptr) {
+    try {
+      compile.messages = static_cast<const char*>(messages->GetBufferPointer());
+      compile.hasMessages = true;
+    } catch (...) {
+      messages->Release();
+      if (compile.effect != nullptr) compile.effect->Release();
+      throw;
+    }
+    messages->Release();
+  }
+  return compile;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/direct3d.h"
 
@@ -19,3 +20,15 @@ class ShaderIncludeHandler : public ID3DXInclude {
 };
 
 extern ShaderIncludeHandler includeHandler;
+
+// One compile of an effect file with the include resolver above, which notes
+// every file it serves to that compile.
+struct EffectFileCompile {
+  HRESULT result = E_FAIL;
+  ID3DXEffect* effect = nullptr;  // the caller's reference
+  bool hasMessages = false;
+  std::string messages;            // the compiler's text, when it gave one
+  std::vector<std::string> files;  // the file itself, then every file it included
+};
+EffectFileCompile CompileEffectFile(LPDIRECT3DDEVICE9 device, const std::string& path,
+                                    const D3DXMACRO* defines, DWORD flags, LPD3DXEFFECTPOOL pool);

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "effect/engine_uniforms.h"
 #include "overlay/end_key.h"
+#include "overlay/file_watch.h"
 #include "overlay/hot_reload.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
@@ -71,6 +72,7 @@ HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
   InitializeOverlayOnce(device);
   PollEndKey();
   ServeReloadRequest(device);
+  WatchEffectFiles(device);
   OverlayFrame();
   UpdateTimeUniform();
   return overlayState.endSceneTrampoline(device);

@@ -1,5 +1,6 @@
 #include "overlay/hot_reload.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "effect/engine_uniforms.h"
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -20,20 +22,17 @@ struct ReloadEntry {
   std::string path;
 };
 
-class LiveShadersLocked {
- public:
-  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
-  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
-  LiveShadersLocked(const LiveShadersLocked&) = delete;
-  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
-};
+bool Contains(const std::vector<EffectProxy*>& proxies, const EffectProxy* proxy) {
+  return std::find(proxies.begin(), proxies.end(), proxy) != proxies.end();
+}
 
-// The listed shaders that have an effect file now, in list order.
-std::vector<ReloadEntry> Snapshot() {
+// The listed shaders (all, or those of `only`) that have an effect file now, in list order.
+std::vector<ReloadEntry> Snapshot(const std::vector<EffectProxy*>* only) {
   std::vector<ReloadEntry> entries;
   LiveShadersLocked locked;
   for (const LoadedShader& shader : liveShaders) {
     if (shader.proxy == nullptr || shader.name.empty()) continue;
+    if (only != nullptr && !Contains(*only, shader.proxy)) continue;
     std::string path = ResolveShaderPath(shader.name.c_str());
     if (!path.empty()) entries.push_back(ReloadEntry{shader.proxy, shader.name, path});
   }
@@ -47,23 +46,42 @@ bool IsListed(const EffectProxy* proxy) {
   return false;
 }
 
-void Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCreateEffectFromFileA(device, entry.path.c_str(), nullptr, &includeHandler, 0, nullptr,
-                                         &effect, &messages);
-  if (FAILED(hr) || effect == nullptr) {
-    LogError("[FAIL] %s", entry.name.c_str());
-    if (messages != nullptr) {
-      LogError("DX9 Error: %s", static_cast<const char*>(messages->GetBufferPointer()));
-      messages->Release();
-    }
-    if (effect != nullptr) effect->Release();
-    return;
+std::vector<WatchedFile> WatchedFiles(const std::vector<std::string>& paths) {
+  std::vector<WatchedFile> files;
+  for (const std::string& path : paths) {
+    const std::int64_t time = FileWriteTime(path);
+    files.push_back(WatchedFile{path, time, time});
   }
-  if (messages != nullptr) messages->Release();  // warnings are not shown on reload
+  return files;
+}
+
+// The proxy keeps its effect and shows the failure; the files' present times
+// count as seen, so that the same broken save is not compiled again.
+void NoteFailure(const ReloadEntry& entry, const std::string& messages) {
+  LiveShadersLocked locked;
+  if (!IsListed(entry.proxy)) return;
+  EffectSource& source = entry.proxy->source;
+  source.failed = true;
+  source.messages = messages;
+  for (WatchedFile& file : source.files) file.compiledTime = file.seenTime = FileWriteTime(file.path);
+}
+
+enum class Outcome { Reloaded, Failed, Skipped };
+
+Outcome Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
+  EffectFileCompile compile = CompileEffectFile(device, entry.path, nullptr, 0, nullptr);
+  ID3DXEffect* effect = compile.effect;
+  if (FAILED(compile.result) || effect == nullptr) {
+    LogError("[FAIL] %s", entry.name.c_str());
+    if (compile.hasMessages) LogError("DX9 Error: %s", compile.messages.c_str());
+    if (effect != nullptr) effect->Release();
+    NoteFailure(entry, compile.hasMessages ? compile.messages : "The compiler gave no effect.");
+    return Outcome::Failed;
+  }
+  std::vector<WatchedFile> files;
   try {
-    ApplyEngineUniforms(effect);
+    ApplyEngineUniforms(effect);  // warnings are not shown on reload
+    files = WatchedFiles(compile.files);
   } catch (...) {
     effect->Release();
     throw;
@@ -73,25 +91,59 @@ void Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
   if (!IsListed(entry.proxy)) {
     LogWarn("[SKIP] Proxy died during compile: %s", entry.name.c_str());
     effect->Release();
-    return;
+    return Outcome::Skipped;
   }
   entry.proxy->SwapInnerEffect(effect);
+  EffectSource& source = entry.proxy->source;
+  source.path = entry.path;
+  source.files.swap(files);
+  source.failed = false;
+  source.messages.clear();
   LogInfo("[OK] Reloaded: %s", entry.name.c_str());
+  return Outcome::Reloaded;
 }
 
-}  // namespace
+double MillisecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
 
-void ReloadAllShaders(IDirect3DDevice9* device) {
+void Run(IDirect3DDevice9* device, const std::vector<EffectProxy*>* only) {
   ScopedTimer timer("ReloadAllShaders");
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  ReloadSummary summary;
+  summary.any = true;
   LogInfo("=== HOT-RELOAD STARTED ===");
   // Running out of memory ends the run early, but never leaves the lock held
   // or lets the exception reach the game's EndScene.
   try {
-    std::vector<ReloadEntry> entries = Snapshot();
+    std::vector<ReloadEntry> entries = Snapshot(only);
     LogInfo("Found %d shaders to reload.", static_cast<int>(entries.size()));
-    for (const ReloadEntry& entry : entries) Reload(device, entry);
+    for (const ReloadEntry& entry : entries) {
+      const Outcome outcome = Reload(device, entry);
+      summary.reloaded += outcome == Outcome::Reloaded;
+      summary.failed += outcome == Outcome::Failed;
+    }
   } catch (...) {
     LogError("Out of memory during the shader reload");
   }
   LogInfo("=== HOT-RELOAD FINISHED ===");
+  summary.milliseconds = MillisecondsSince(start);
+  lastReloadSummary = summary;
+}
+
+}  // namespace
+
+ReloadSummary lastReloadSummary;
+
+void ReloadAllShaders(IDirect3DDevice9* device) {
+  Run(device, nullptr);
+}
+
+void ReloadShaders(IDirect3DDevice9* device, const std::vector<EffectProxy*>& proxies) {
+  Run(device, &proxies);
 }

@@ -4,9 +4,14 @@
 #include <imgui_impl_dx9.h>
 #include <imgui_impl_win32.h>
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
 #include "core/log.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
+#include "overlay/hot_reload.h"
 #include "overlay/overlay_state.h"
 #include "overlay/overlay_theme.h"
 
@@ -23,26 +28,120 @@ HWND OverlayWindowOf(IDirect3DDevice9* device) {
   return parameters.hFocusWindow ? parameters.hFocusWindow : GetForegroundWindow();
 }
 
-// One tab per live shader, each drawing that shader's parameter panel. Each
-// tab is kept apart by its place in the list: shaders of one name get tabs
-// of one label, and without it Dear ImGui would take them for one tab and
+const ImVec4 kFailureColour(1.0f, 0.38f, 0.38f, 1.0f);
+constexpr int kMessageLinesInView = 6;
+
+// One line of status text; a click copies it (a path, a compiler message).
+// Texts are cut to the buffer: nothing in the frame allocates.
+void StatusLine(bool failure, const char* format, ...) {
+  char text[512];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof(text), format, arguments);
+  va_end(arguments);
+  if (failure) ImGui::PushStyleColor(ImGuiCol_Text, kFailureColour);
+  if (ImGui::Selectable(text)) ImGui::SetClipboardText(text);
+  if (failure) ImGui::PopStyleColor();
+}
+
+template <class Visit>
+void ForEachLine(const std::string& text, Visit visit) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    if (end > at) visit(text.c_str() + at, static_cast<int>(end - at));
+    at = end + 1;
+  }
+}
+
+// The compiler's messages, one line each ("file(line,column): text"): the
+// first lines in view, the rest by scrolling.
+void CompilerMessages(const std::string& messages) {
+  int lines = 0;
+  ForEachLine(messages, [&](const char*, int) { ++lines; });
+  if (lines == 0) return;
+  const ImGuiStyle& style = ImGui::GetStyle();  // room for the lines and a horizontal scroll bar
+  const float height =
+      static_cast<float>(std::min(lines, kMessageLinesInView)) * ImGui::GetTextLineHeightWithSpacing() +
+      style.WindowPadding.y * 2.0f + style.ScrollbarSize;
+  if (ImGui::BeginChild("##messages", ImVec2(0.0f, height), ImGuiChildFlags_Borders,
+                        ImGuiWindowFlags_HorizontalScrollbar)) {
+    int line = 0;
+    ForEachLine(messages, [&](const char* text, int length) {
+      ImGui::PushID(line++);
+      StatusLine(true, "%.*s", length, text);
+      ImGui::PopID();
+    });
+  }
+  ImGui::EndChild();
+}
+
+// A tab whose label keeps its identity whether or not it is marked as failed,
+// so that it stays the open tab when its shader fails.
+bool BeginShaderTab(const std::string& name, bool failed) {
+  char label[320];
+  std::snprintf(label, sizeof(label), "%s%s###shader", name.c_str(), failed ? " (!)" : "");
+  if (failed) ImGui::PushStyleColor(ImGuiCol_Text, kFailureColour);
+  const bool open = ImGui::BeginTabItem(label, nullptr, 0);
+  if (failed) ImGui::PopStyleColor();
+  return open;
+}
+
+void DrawProxyTab(EffectProxy& proxy) {
+  const EffectSource& source = proxy.source;
+  StatusLine(false, "Compiled from %s", source.path.c_str());
+  if (source.failed) {
+    StatusLine(true, "The latest compile failed; the previous effect is kept.");
+    CompilerMessages(source.messages);
+  }
+  proxy.DrawParameterPanel();
+}
+
+void DrawBuiltInTab(const BuiltInShader& shader) {
+  if (shader.failedFile.empty()) {
+    StatusLine(false, "the game's built-in effect");
+    return;
+  }
+  StatusLine(true, "%s failed; the game's built-in effect is used.", shader.failedFile.c_str());
+  CompilerMessages(shader.messages);
+}
+
+// One tab per live shader, each drawing that shader's state and parameter
+// panel, then one per effect the game built from its own resource. Each tab
+// is kept apart by its place in the list: shaders of one name get tabs of
+// one label, and without it Dear ImGui would take them for one tab and
 // their widgets for the same widgets.
 void DrawShaderTabs() {
-  EnterCriticalSection(&liveShadersLock);
-  if (ImGui::BeginTabBar("Shaders", 0)) {
-    for (std::size_t i = 0; i < liveShaders.size(); ++i) {
-      const LoadedShader& shader = liveShaders[i];
-      if (!shader.proxy) continue;
-      ImGui::PushID(static_cast<int>(i));
-      if (ImGui::BeginTabItem(shader.name.c_str(), nullptr, 0)) {
-        shader.proxy->DrawParameterPanel();
-        ImGui::EndTabItem();
-      }
-      ImGui::PopID();
+  LiveShadersLocked locked;
+  if (!ImGui::BeginTabBar("Shaders", 0)) return;
+  int tab = 0;
+  for (const LoadedShader& shader : liveShaders) {
+    ImGui::PushID(tab++);
+    if (shader.proxy && BeginShaderTab(shader.name, shader.proxy->source.failed)) {
+      DrawProxyTab(*shader.proxy);
+      ImGui::EndTabItem();
     }
-    ImGui::EndTabBar();
+    ImGui::PopID();
   }
-  LeaveCriticalSection(&liveShadersLock);
+  for (const BuiltInShader& shader : builtInShaders) {
+    ImGui::PushID(tab++);
+    if (BeginShaderTab(shader.name, !shader.failedFile.empty())) {
+      DrawBuiltInTab(shader);
+      ImGui::EndTabItem();
+    }
+    ImGui::PopID();
+  }
+  ImGui::EndTabBar();
+}
+
+void DrawReloadSummary() {
+  const ReloadSummary& summary = lastReloadSummary;
+  if (!summary.any) return;
+  char text[128];
+  std::snprintf(text, sizeof(text), "Reloaded %d, failed %d, in %.1f ms", summary.reloaded, summary.failed,
+                summary.milliseconds);
+  ImGui::Selectable(text, false, ImGuiSelectableFlags_Disabled);
 }
 
 void SaveAllShaders() {
@@ -67,6 +166,7 @@ void DrawOverlayWindow() {
       overlayState.reloadRequested.store(true, std::memory_order_relaxed);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("SAVE CONFIG TO DISK", ImVec2(200.0f, 0.0f))) SaveAllShaders();
+    DrawReloadSummary();
   }
   ImGui::End();
   if (!open) overlayState.overlayVisible.store(false, std::memory_order_relaxed);

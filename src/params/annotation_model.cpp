@@ -90,31 +90,6 @@ bool ReadKindAndValue(ID3DXEffect* effect, D3DXHANDLE h, const D3DXPARAMETER_DES
   return true;
 }
 
-void RecordDefault(EffectProxy& proxy, const ShaderParam& param) {
-  switch (param.kind) {
-    case WidgetKind::Slider:
-    case WidgetKind::Combo:
-      proxy.RecordParameterValue(param.handle, &param.floatValue, 4);
-      break;
-    case WidgetKind::Checkbox: {
-      std::int32_t value = param.boolValue ? 1 : 0;
-      proxy.RecordParameterValue(param.handle, &value, 4);
-      break;
-    }
-    case WidgetKind::Color:
-      proxy.RecordParameterValue(param.handle, &param.vectorValue, 16);
-      break;
-    case WidgetKind::Color3:
-      proxy.RecordParameterValue(param.handle, &param.vectorValue, 12);
-      break;
-    case WidgetKind::IntSlider:
-      proxy.RecordParameterValue(param.handle, &param.intValue, 4);
-      break;
-    default:
-      break;
-  }
-}
-
 // Brings a record's cached value in line with recorded bytes.
 void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
   switch (param.kind) {
@@ -187,9 +162,13 @@ void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
     }
     if (LPCSTR condition = AnnotationString(effect, h, "UICondition")) param.condition = condition;
     if (!ReadKindAndValue(effect, h, desc, loaderConfig.ExtendedAnnotations != 0, param)) continue;
-
+    param.defaultFloat = param.floatValue;
+    param.defaultBool = param.boolValue;
+    param.defaultVector = param.vectorValue;
+    param.defaultInt = param.intValue;
+    // Defaults are not recorded: a value nobody set follows the file at the
+    // next reload, and the panel reads it from the cached value.
     parameters.push_back(param);
-    if (recordedValues.find(param.name) == recordedValues.end()) RecordDefault(*this, param);
   }
 }
 

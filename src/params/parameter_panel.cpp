@@ -32,16 +32,43 @@ std::vector<ParamGroup*> SortedGroups(std::map<std::string, ParamGroup>& groups)
   return sorted;
 }
 
-// A member whose controlling parameter was last set to a value whose first
-// four bytes are zero (false, 0, 0.0f; not -0.0f) is hidden.
+// The first four bytes of a controller's value: the last value set through
+// the proxy, else (nobody set it) the tunable parameter's current value.
+bool ControllerWord(const std::string& name, const std::map<std::string, std::vector<std::uint8_t>>& recorded,
+                    const std::vector<ShaderParam>& parameters, std::int32_t& word) {
+  const auto found = recorded.find(name);
+  if (found != recorded.end()) {
+    if (found->second.size() < 4) return false;
+    std::memcpy(&word, found->second.data(), sizeof(word));
+    return true;
+  }
+  for (const ShaderParam& controller : parameters) {
+    if (controller.name != name) continue;
+    switch (controller.kind) {
+      case WidgetKind::Slider:
+      case WidgetKind::Combo:
+        std::memcpy(&word, &controller.floatValue, sizeof(word));
+        return true;
+      case WidgetKind::Checkbox:
+        word = controller.boolValue ? 1 : 0;
+        return true;
+      case WidgetKind::Color:
+        std::memcpy(&word, &controller.vectorValue.x, sizeof(word));
+        return true;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+// A member whose controlling parameter holds a value whose first four bytes
+// are zero (false, 0, 0.0f; not -0.0f) is hidden.
 bool HiddenByCondition(const ShaderParam& param,
-                       const std::map<std::string, std::vector<std::uint8_t>>& recordedValues) {
-  if (param.condition.empty()) return false;
-  const auto found = recordedValues.find(param.condition);
-  if (found == recordedValues.end() || found->second.size() < 4) return false;
-  std::int32_t firstWord = 0;
-  std::memcpy(&firstWord, found->second.data(), sizeof(firstWord));
-  return firstWord == 0;
+                       const std::map<std::string, std::vector<std::uint8_t>>& recorded,
+                       const std::vector<ShaderParam>& parameters) {
+  std::int32_t word = 1;
+  return !param.condition.empty() && ControllerWord(param.condition, recorded, parameters, word) && word == 0;
 }
 
 // Values from effect and settings files can be anything, but Dear ImGui
@@ -110,6 +137,7 @@ void GroupParameters(std::vector<ShaderParam>& parameters, std::map<std::string,
 
 void EffectProxy::DrawParameterPanel() {
   if (parameters.empty()) return;
+  if (ImGui::Button("Reset all")) ResetAllParametersToDefault();
 
   std::map<std::string, ParamGroup> groups;
   std::vector<ParamGroup*> sorted;
@@ -121,7 +149,7 @@ void EffectProxy::DrawParameterPanel() {
               [](const ShaderParam* a, const ShaderParam* b) { return a->order < b->order; });
     if (!ImGui::CollapsingHeader(group->name.c_str(), ImGuiTreeNodeFlags_DefaultOpen)) continue;
     for (ShaderParam* p : group->members) {
-      if (HiddenByCondition(*p, recordedValues)) continue;
+      if (HiddenByCondition(*p, recordedValues, parameters)) continue;
       ImGui::PushID(p->name.c_str());
       const char* label = p->uiName.c_str();
       switch (p->kind) {
@@ -155,7 +183,46 @@ void EffectProxy::DrawParameterPanel() {
         default:
           break;
       }
+      if (p->kind != WidgetKind::None && ImGui::BeginPopupContextItem("##defaults")) {
+        if (ImGui::MenuItem("Reset to default")) ResetParameterToDefault(*p);
+        ImGui::EndPopup();
+      }
       ImGui::PopID();
     }
   }
+}
+
+void EffectProxy::ResetParameterToDefault(ShaderParam& param) {
+  switch (param.kind) {
+    case WidgetKind::Slider:
+    case WidgetKind::Combo:
+      param.floatValue = param.defaultFloat;
+      param.intValue = ComboIndex(param.floatValue);
+      SetFloat(param.handle, param.floatValue);
+      break;
+    case WidgetKind::Checkbox:
+      param.boolValue = param.defaultBool;
+      SetBool(param.handle, param.boolValue ? TRUE : FALSE);
+      break;
+    case WidgetKind::Color:
+      param.vectorValue = param.defaultVector;
+      SetVector(param.handle, &param.vectorValue);
+      break;
+    case WidgetKind::Color3:
+      param.vectorValue = param.defaultVector;
+      SetFloatArray(param.handle, &param.vectorValue.x, 3);
+      break;
+    case WidgetKind::IntSlider:
+      param.intValue = param.defaultInt;
+      SetInt(param.handle, param.intValue);
+      break;
+    default:
+      return;
+  }
+  // Back at the default, the value follows the file again at the next reload.
+  ForgetRecordedValue(param.name);
+}
+
+void EffectProxy::ResetAllParametersToDefault() {
+  for (ShaderParam& param : parameters) ResetParameterToDefault(param);
 }

@@ -50,4 +50,9 @@ struct ShaderParam {
   D3DXVECTOR4 vectorValue{0.0f, 0.0f, 0.0f, 0.0f};
   // NUL-terminated item texts closed by an empty text.
   std::vector<char> comboItems;
+  // The effect file's values at the latest successful compile.
+  float defaultFloat = 0.0f;
+  bool defaultBool = false;
+  D3DXVECTOR4 defaultVector{0.0f, 0.0f, 0.0f, 0.0f};
+  std::int32_t defaultInt = 0;
 };

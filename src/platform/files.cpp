@@ -64,6 +64,17 @@ bool PathExists(const std::string& path) {
   return fs::exists(HostPath(path), error) && !error;
 }
 
+std::int64_t FileWriteTime(const std::string& path) {
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+         data.ftLastWriteTime.dwLowDateTime;
+#else
+  return sim::HostFileWriteTime(path.c_str());
+#endif
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes) {
   try {
     std::error_code error;

@@ -3,6 +3,7 @@
 // onto the current directory.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 // True for any existing entry, folder included; false when absent or when the
 // entry cannot be examined.
 bool PathExists(const std::string& path);
+
+// The file's last modification time as an opaque count that changes with
+// every write; 0 when the file is absent or cannot be examined.
+std::int64_t FileWriteTime(const std::string& path);
 
 // Reads the whole file as raw bytes. False when it cannot be opened or read.
 bool ReadFileBytes(const std::string& path, std::vector<char>& bytes);

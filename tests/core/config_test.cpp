@@ -18,6 +18,7 @@ TEST_F(ConfigTest, MissingFileGivesTheDefaults) {
   EXPECT_EQ(loaderConfig.TexturePath, "FX\\TEXTURES\\");
   EXPECT_EQ(loaderConfig.LUTsSubdir, "LUTs\\");
   EXPECT_EQ(loaderConfig.VolumesSubdir, "VOLUMES\\");
+  EXPECT_EQ(loaderConfig.WatchFiles, 1);
   EXPECT_TRUE(sim::ConsoleAllocated());
   std::string console = sim::ConsoleText();
   EXPECT_NE(console.find("[INFO] Velocade Vantorix Loader + KORVALINE UI Initialized!\n"), std::string::npos);

@@ -40,10 +40,6 @@ class AnnotationModelTest : public CreationFixture {
     if (proxy) proxy->Release();
     CreationFixture::TearDown();
   }
-  std::vector<std::uint8_t> Recorded(const std::string& name) {
-    auto it = proxy->recordedValues.find(name);
-    return it == proxy->recordedValues.end() ? std::vector<std::uint8_t>() : it->second;
-  }
   EffectProxy* proxy = nullptr;
 };
 
@@ -115,18 +111,6 @@ TEST_F(AnnotationModelTest, ChoosesWidgetsByClassTypeAndUIWidget) {
   EXPECT_EQ(Param(proxy, "SunDir")->kind, WidgetKind::None);
   EXPECT_EQ(Param(proxy, "Samples")->kind, WidgetKind::None);
   EXPECT_EQ(Param(proxy, "NoiseTex")->kind, WidgetKind::None);
-}
-
-TEST_F(AnnotationModelTest, RecordsTheEffectDefaultsOfTunableParameters) {
-  EXPECT_EQ(Recorded("EnableFog"), (std::vector<std::uint8_t>{1, 0, 0, 0}));
-  std::vector<std::uint8_t> intensity = Recorded("Intensity");
-  ASSERT_EQ(intensity.size(), 4u);
-  float value;
-  std::memcpy(&value, intensity.data(), 4);
-  EXPECT_EQ(value, 0.75f);
-  EXPECT_EQ(Recorded("Tint").size(), 16u);
-  EXPECT_TRUE(Recorded("SunDir").empty());
-  EXPECT_TRUE(Recorded("Hidden").empty());
 }
 
 TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {

@@ -106,7 +106,7 @@ TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   Frames(2);
   std::vector<sim::Widget> tabs;
   for (const sim::Widget& widget : Widgets()) {
-    if (widget.label == "Bloom") tabs.push_back(widget);
+    if (widget.label == "Bloom###shader") tabs.push_back(widget);
   }
   ASSERT_EQ(tabs.size(), 2u) << "nothing is added to the label";
   EXPECT_LT(tabs[0].right, tabs[1].left + 1) << "two tabs side by side, not one";
@@ -123,13 +123,14 @@ TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   EXPECT_FLOAT_EQ(firstValue, 0.25f) << "and only that one";
 }
 
-TEST_F(OverlayWindowTest, WithoutShadersTheTabBarIsEmptyAndBothButtonsWork) {
+TEST_F(OverlayWindowTest, WithOnlyTheGamesOwnEffectsBothButtonsWork) {
   AttachQuietly();
   CreateWithoutFile("Sky");
   Frame();
   sim::PressKey(window, VK_INSERT);
   Frames(2);
-  EXPECT_EQ(Labels(), (std::vector<std::string>{kOverlayTitle, "Force Reload (END)", "SAVE CONFIG TO DISK"}));
+  EXPECT_EQ(Labels(), (std::vector<std::string>{kOverlayTitle, "Sky###shader", "the game's built-in effect",
+                                                "Force Reload (END)", "SAVE CONFIG TO DISK"}));
 
   Click(Find("Force Reload (END)"));
   EXPECT_TRUE(overlayState.reloadRequested) << "served at the next EndScene";

@@ -88,10 +88,10 @@ class ParameterPanelTest : public OverlayFixture {
   ImGuiID PanelWidgetId(const std::string& paramName, const std::string& label) {
     const ImGuiID tabBar = ImHashStr("Shaders", 0, ImGui::FindWindowByName(kOverlayTitle)->ID);
     const int place = 0;
-    const ImGuiID tab = ImHashStr("Post", 0, ImHashData(&place, sizeof(place), tabBar));
+    const ImGuiID tab = ImHashStr("Post###shader", 0, ImHashData(&place, sizeof(place), tabBar));
     return ImHashStr(label.c_str(), 0, ImHashStr(paramName.c_str(), 0, tab));
   }
-  // The widgets inside the tab, from the tab to the buttons, by the label a
+  // The widgets of the panel, from "Reset all" to the buttons, by the label a
   // player reads next to them. Combos and colour editors report no label of
   // their own: they are known by their identifiers (a colour editor by its
   // first field).
@@ -110,7 +110,7 @@ class ParameterPanelTest : public OverlayFixture {
       } else if (inTab && !widget.label.empty() && widget.label.rfind("##", 0) != 0) {
         labels.push_back(widget.label);
       }
-      inTab = inTab || widget.label == "Post";
+      inTab = inTab || widget.label == "Reset all";
     }
     return labels;
   }

@@ -200,6 +200,32 @@ TEST_F(HotReloadTest, ATunedValueSurvivesInTheEffectAndThePanel) {
   EXPECT_EQ(Param(bloom, "Added")->floatValue, 0.3f);  // new to the file: its default
 }
 
+TEST_F(HotReloadTest, AnEditedDefaultNobodyChangedFollowsTheFileAndSetValuesStay) {
+  const char* const source =
+      "float Untouched < string UIName = \"U\"; > = 0.1;\n"
+      "float Tuned < string UIName = \"T\"; > = 0.1;\n"
+      "float Game < string UIName = \"G\"; > = 0.1;\n"
+      "float Saved < string UIName = \"S\"; > = 0.1;\n";
+  WriteFile("FX\\Grade.fx", source);
+  WriteFile("vantorix_settings.ini", "[Grade]\r\nSaved=0.700000\r\n");
+  AttachWithLevel(1);
+  EffectProxy* grade = Create("Grade");
+  grade->SetFloat(Param(grade, "Tuned")->handle, 0.5f);  // as the panel sends it
+  grade->SetFloat(grade->GetParameterByName(nullptr, "Game"), 0.6f);
+  std::string edited = source;
+  for (std::size_t at = edited.find("0.1"); at != std::string::npos; at = edited.find("0.1", at))
+    edited.replace(at, 3, "0.9");
+  WriteFile("FX\\Grade.fx", edited);
+
+  ReloadAllShaders(device);
+  const char* const names[] = {"Untouched", "Tuned", "Game", "Saved"};
+  const float expected[] = {0.9f, 0.5f, 0.6f, 0.7f};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(InnerFloat(grade, names[i]), expected[i]) << names[i];
+    EXPECT_EQ(Param(grade, names[i])->floatValue, expected[i]) << names[i] << " in the panel";
+  }
+}
+
 TEST_F(HotReloadTest, TheSelectedTechniqueFollowsByNameOrStaysAsCompiled) {
   WriteFile("FX\\Bloom.fx", kBloom);
   AttachWithLevel(3);

@@ -17,5 +17,7 @@ LRESULT PressKey(HWND window, int virtualKey);
 LRESULT MouseMove(HWND window, int x, int y);
 // The left button at the cursor's place: WM_LBUTTONDOWN or WM_LBUTTONUP.
 LRESULT LeftButton(HWND window, bool down);
+// The right button likewise: WM_RBUTTONDOWN or WM_RBUTTONUP.
+LRESULT RightButton(HWND window, bool down);
 
 }  // namespace sim

@@ -86,6 +86,8 @@ void ResetKernel();
 // that does not exist as spelled takes the spelling of the entry that
 // matches it ("fx\\noise_2d.fxh" finds "FX/noise_2D.fxh").
 std::string HostPath(const char* windowsPath);
+// The modification time of the file at a Windows path, in nanoseconds; 0 when absent.
+std::int64_t HostFileWriteTime(const char* windowsPath);
 
 // Makes the listing of one folder (as the plug-in names it) fail, as a folder
 // that exists but may not be read would; undone by ResetKernel.
