@@ -9,6 +9,7 @@
 #include "effect/engine_uniforms.h"
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
+#include "overlay/device_references.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ struct ReloadEntry {
   EffectProxy* proxy;
   std::string name;
   std::string path;
+  IDirect3DDevice9* device;  // the device the game created the effect on
 };
 
 class LiveShadersLocked {
@@ -35,7 +37,7 @@ std::vector<ReloadEntry> Snapshot() {
   for (const LoadedShader& shader : liveShaders) {
     if (shader.proxy == nullptr || shader.name.empty()) continue;
     std::string path = ResolveShaderPath(shader.name.c_str());
-    if (!path.empty()) entries.push_back(ReloadEntry{shader.proxy, shader.name, path});
+    if (!path.empty()) entries.push_back(ReloadEntry{shader.proxy, shader.name, path, shader.device});
   }
   return entries;
 }
@@ -47,7 +49,9 @@ bool IsListed(const EffectProxy* proxy) {
   return false;
 }
 
-void Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
+void Reload(IDirect3DDevice9* frameDevice, const ReloadEntry& entry) {
+  IDirect3DDevice9* device = entry.device ? entry.device : frameDevice;
+  PluginCallsOn ownCalls(device);
   ID3DXEffect* effect = nullptr;
   ID3DXBuffer* messages = nullptr;
   HRESULT hr = D3DXCreateEffectFromFileA(device, entry.path.c_str(), nullptr, &includeHandler, 0, nullptr,
