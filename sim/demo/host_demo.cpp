@@ -127,12 +127,19 @@ void WriteText(const char* path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// One presented frame of the game.
+void GameFrame(IDirect3DDevice9* device) {
+  device->BeginScene();
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
 // One frame with END held, then one with it released: exactly one reload.
 void PressEnd(IDirect3DDevice9* device) {
   sim::SetKeyDown(VK_END, true);
-  device->EndScene();
+  GameFrame(device);
   sim::SetKeyDown(VK_END, false);
-  device->EndScene();
+  GameFrame(device);
 }
 
 // The modder edits FX\Bloom.fx while the game runs and presses END: first a
@@ -159,7 +166,7 @@ void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
   std::printf("== host: FX\\Bloom.fx broken (a missing value); END pressed\n");
   PressEnd(device);
   sim::AdvanceClock(500);
-  device->EndScene();
+  GameFrame(device);
   FLOAT time = 0.0f;
   bloom->GetFloat("Time", &time);
   std::printf("== host: Bloom still works: Time = %.3f, intensity %.3f\n", time,

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "core/log.h"
 #include "effect/custom_textures.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
@@ -85,7 +86,13 @@ PluginCallsOn::~PluginCallsOn() {
   const long change = static_cast<long>(References(device_)) - static_cast<long>(before_);
   if (change == 0) return;
   LiveShadersLocked locked;
-  pluginReferences[device_] += change;
+  try {
+    pluginReferences[device_] += change;
+  } catch (...) {
+    // The device's references are not followed: the game's last Release
+    // then leaves what the plug-in holds on it alive.
+    LogError("Out of memory while counting the device's references");
+  }
 }
 
 ULONG STDMETHODCALLTYPE DeviceReleaseHook(IDirect3DDevice9* device) {
