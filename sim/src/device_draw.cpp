@@ -158,7 +158,8 @@ void Device::RasterizeIndexed(D3DPRIMITIVETYPE type, INT baseVertex, UINT startI
   };
 
   Surface* targetSurface = Target();
-  const RenderTarget target{targetSurface->Pixels(), targetSurface->Pitch(), targetSurface->Width(), targetSurface->Height()};
+  const RenderTarget target{targetSurface->Pixels(), targetSurface->Pitch(), targetSurface->Width(),
+                            targetSurface->Height()};
   PixelPipeline pipeline;
   pipeline.clip = {static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
                    static_cast<LONG>(std::min<DWORD>(viewport_.X + viewport_.Width, target.width)),

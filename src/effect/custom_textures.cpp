@@ -202,10 +202,11 @@ void BindCustomTextures(ID3DXEffect* effect) {
   for (std::size_t i = 0; i < count && i < loaded->textures.size(); ++i) {
     IDirect3DBaseTexture9* texture = loaded->textures[i];
     if (texture == nullptr) continue;
-    const std::string& name = i < textures2D.size() ? textures2D[i].uniformName
-                                                    : textures3D[i - textures2D.size()].uniformName;
+    const std::string& name =
+        i < textures2D.size() ? textures2D[i].uniformName : textures3D[i - textures2D.size()].uniformName;
     const HRESULT hr = effect->SetTexture(name.c_str(), texture);
-    if (FAILED(hr)) LogError("SetTexture '%s' failed! (HRESULT: %X)", name.c_str(), static_cast<unsigned>(hr));
+    if (FAILED(hr))
+      LogError("SetTexture '%s' failed! (HRESULT: %X)", name.c_str(), static_cast<unsigned>(hr));
   }
 }
 

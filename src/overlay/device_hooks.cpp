@@ -24,8 +24,8 @@ bool hookingLibraryInitialized = false;
 // a game that never presents through the device makes every scene a frame.
 struct FrameProgress {
   bool presentSeen = false;
-  bool started = false;        // the per-frame work ran
-  bool overlayDrawn = false;   // the overlay is on this frame's back buffer
+  bool started = false;                    // the per-frame work ran
+  bool overlayDrawn = false;               // the overlay is on this frame's back buffer
   IDirect3DDevice9* lostDevice = nullptr;  // lost until a Reset succeeds
 };
 FrameProgress frame;
@@ -62,8 +62,9 @@ void StartFrame(IDirect3DDevice9* device) {
 }
 
 bool OverlayShownOn(IDirect3DDevice9* device) {
-  return overlayState.overlayVisible.load(std::memory_order_relaxed) && overlayState.overlayDevice == device &&
-         overlayState.overlayWindow != nullptr && !overlayState.deviceObjectsLost;
+  return overlayState.overlayVisible.load(std::memory_order_relaxed) &&
+         overlayState.overlayDevice == device && overlayState.overlayWindow != nullptr &&
+         !overlayState.deviceObjectsLost;
 }
 
 // Scenes drawn into the game's own targets (shadows, reflections) get no overlay.

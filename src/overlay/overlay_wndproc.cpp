@@ -20,6 +20,16 @@ bool InRange(UINT message, UINT first, UINT last) {
   return message >= first && message <= last;
 }
 
+// While hidden the overlay runs no frame and hears no mouse message: where
+// the cursor is goes first into the queue, so that the frame that shows the
+// overlay already has it (after the key, it would wait a frame).
+void QueueCursorPosition(HWND window) {
+  POINT cursor{};
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
+  if (GetCursorPos(&cursor) && ScreenToClient(window, &cursor))
+    ImGui::GetIO().AddMousePosEvent(static_cast<float>(cursor.x), static_cast<float>(cursor.y));
+}
+
 }  // namespace
 
 // Dear ImGui sees the message under the overlay lock; the host's procedure
@@ -37,6 +47,7 @@ LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     } else if (message == WM_KEYDOWN && wParam == VK_INSERT) {
       overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
       ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+      if (overlayState.overlayVisible.load(relaxed)) QueueCursorPosition(window);
     }
     if (message != WM_NCDESTROY && overlayState.overlayVisible.load(relaxed) &&
         overlayState.overlayInitialized.load(relaxed)) {
