@@ -27,14 +27,6 @@ std::vector<DeviceTextures> deviceTextures;
 // The device of the latest creation, for a lock-free test that it is known.
 std::atomic<IDirect3DDevice9*> preparedDevice{nullptr};
 
-class LiveShadersLocked {
- public:
-  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
-  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
-  LiveShadersLocked(const LiveShadersLocked&) = delete;
-  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
-};
-
 DeviceTextures* TexturesOf(IDirect3DDevice9* device) {
   for (DeviceTextures& loaded : deviceTextures) {
     if (loaded.device == device) return &loaded;

@@ -23,5 +23,14 @@ extern CRITICAL_SECTION liveShadersLock;
 // when there is nothing to update. Written under the lock.
 extern std::atomic<bool> anyLiveShader;
 
+// Holds liveShadersLock for its scope.
+class LiveShadersLocked {
+ public:
+  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
+  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
+  LiveShadersLocked(const LiveShadersLocked&) = delete;
+  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
+};
+
 // Releases the list's reference on every proxy and empties the list.
 void ReleaseLiveShaders();

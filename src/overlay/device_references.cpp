@@ -22,14 +22,6 @@ ULONG References(IDirect3DDevice9* device) {
   return device->Release();
 }
 
-class LiveShadersLocked {
- public:
-  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
-  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
-  LiveShadersLocked(const LiveShadersLocked&) = delete;
-  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
-};
-
 bool HeldOnlyByPlugin(IDirect3DDevice9* device, ULONG left) {
   LiveShadersLocked locked;
   const auto found = pluginReferences.find(device);

@@ -22,14 +22,6 @@ struct ReloadEntry {
   IDirect3DDevice9* device;  // the device the game created the effect on
 };
 
-class LiveShadersLocked {
- public:
-  LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }
-  ~LiveShadersLocked() { LeaveCriticalSection(&liveShadersLock); }
-  LiveShadersLocked(const LiveShadersLocked&) = delete;
-  LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
-};
-
 // The listed shaders that have an effect file now, in list order.
 std::vector<ReloadEntry> Snapshot() {
   std::vector<ReloadEntry> entries;
