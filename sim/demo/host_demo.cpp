@@ -127,12 +127,19 @@ void WriteText(const char* path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// One presented frame of the game.
+void GameFrame(IDirect3DDevice9* device) {
+  device->BeginScene();
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
 // One frame with END held, then one with it released: exactly one reload.
 void PressEnd(IDirect3DDevice9* device) {
   sim::SetKeyDown(VK_END, true);
-  device->EndScene();
+  GameFrame(device);
   sim::SetKeyDown(VK_END, false);
-  device->EndScene();
+  GameFrame(device);
 }
 
 // The modder edits FX\Bloom.fx while the game runs and presses END: first a
@@ -159,12 +166,44 @@ void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
   std::printf("== host: FX\\Bloom.fx broken (a missing value); END pressed\n");
   PressEnd(device);
   sim::AdvanceClock(500);
-  device->EndScene();
+  GameFrame(device);
   FLOAT time = 0.0f;
   bloom->GetFloat("Time", &time);
   std::printf("== host: Bloom still works: Time = %.3f, intensity %.3f\n", time,
               (bloom->GetFloat("BloomIntensity", &intensity), intensity));
   WriteText("FX/Bloom.fx", original);
+}
+
+// The player picks another resolution: the game releases its effects and its
+// device, creates a new device at the new size and its effects again. The
+// old device is destroyed; the overlay, the textures and the screen size
+// follow the new one.
+IDirect3DDevice9* ChangeResolution(IDirect3DDevice9* device, HWND window, HMODULE game, ID3DXEffect** effects,
+                                   int count) {
+  std::printf("\n== host: the player switches to 1280 x 720; the game recreates its device\n");
+  for (int i = 0; i < count; ++i) {
+    if (effects[i] != nullptr) effects[i]->Release();
+    effects[i] = nullptr;
+  }
+  std::printf("== host: the old device's last Release -> %lu\n",
+              static_cast<unsigned long>(device->Release()));
+  device = sim::CreateDevice(1280, 720, window);
+  for (int i = 0; i < count; ++i) {
+    sim::HostCreateEffectFromResource(device, game, kBuiltIns[i].name, nullptr, nullptr, 0, nullptr,
+                                      &effects[i], nullptr);
+  }
+  FLOAT width = 0.0f;
+  effects[0]->GetFloat("ScreenResolutionX", &width);
+  std::printf("== host: Bloom ScreenResolutionX = %.0f\n", width);
+  PrintBoundTextures("Bloom", effects[0]);
+  const D3DCOLOR gameColour = 0xFF102030;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, gameColour, 1.0f, 0);
+  GameFrame(device);
+  int overlay = 0;
+  for (UINT y = 0; y < 720; ++y)
+    for (UINT x = 0; x < 1280; ++x) overlay += sim::BackBufferPixel(device, x, y) != gameColour;
+  std::printf("== host: the overlay is drawn on the new device: %s\n", overlay > 0 ? "yes" : "no");
+  return device;
 }
 
 // The simulated clock, started at the real local time so the log's stamps are real.
@@ -207,6 +246,7 @@ int main() {
   RunOverlayDemo(device, window);
   RunAuthorDemo(device, window);
   PrintLiveShaders();
+  device = ChangeResolution(device, window, game, effects, index);
 
   for (ID3DXEffect* effect : effects) {
     if (effect != nullptr) effect->Release();

@@ -1,7 +1,8 @@
 // Reference counting shared by every simulated COM object, tied to the
 // live-object counter. An object whose count reaches zero drops what it
 // holds and stays behind as an inert shell, so that a later Release or
-// AddRef on it is counted as an over-release instead of touching freed memory.
+// AddRef on it is counted as an over-release instead of touching freed memory
+// (the most recent shells are kept; live_objects.cpp).
 #pragma once
 
 #include <atomic>

@@ -64,6 +64,10 @@ class Device final : public ComObject<IDirect3DDevice9> {
   int PresentCount() const { return presents_; }
   int DrawCallCount() const { return draws_; }
   D3DPRESENT_PARAMETERS LastResetParameters() const;
+  // The surface bound as render target 0 (the back buffer unless the game
+  // bound one of its own), and its pixel at (x, y).
+  D3DCOLOR RenderTargetPixel(IDirect3DSurface9* surface, UINT x, UINT y);
+  bool ResetOwed() const { return resetOwed_; }
   void SetCreationParametersResult(HRESULT result) { creationResult_ = result; }
   void SetRasterizerEnabled(bool enabled) { rasterize_ = enabled; }
   D3DCOLOR BackBufferPixel(UINT x, UINT y);
@@ -73,6 +77,8 @@ class Device final : public ComObject<IDirect3DDevice9> {
   PipelineState CaptureState();
   void ApplyState(const PipelineState& state);
 
+  // Detoured by the plug-in like EndScene: a real prologue of its own.
+  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
   UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
   HRESULT STDMETHODCALLTYPE EvictManagedResources() override;
@@ -265,6 +271,8 @@ class Device final : public ComObject<IDirect3DDevice9> {
   HRESULT CountDraw();
   void RasterizeIndexed(D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex, UINT primitives);
   void ResizeBackBuffer(UINT width, UINT height);
+  Surface* Target() const;
+  HRESULT DefaultPoolAllowed(D3DPOOL pool) const;
 
   mutable std::mutex lock_;
   D3DDEVICE_CREATION_PARAMETERS creation_{};
@@ -273,6 +281,10 @@ class Device final : public ComObject<IDirect3DDevice9> {
   Surface* backBuffer_ = nullptr;
   RenderTargetMode renderTargetMode_ = RenderTargetMode::Normal;
   HRESULT resetResult_ = D3D_OK;
+  // A failed Reset leaves the device lost until a Reset succeeds: Present
+  // reports it, draws do nothing and default-pool resources cannot be made.
+  std::atomic<bool> resetOwed_{false};
+  IDirect3DSurface9* renderTarget_ = nullptr;  // a game's target bound at 0; null for the back buffer
   HRESULT creationResult_ = D3D_OK;
   std::atomic<bool> rasterize_{true};
 

@@ -2,6 +2,8 @@
 // creation and by Capture, put back by Apply.
 #pragma once
 
+#include <memory>
+
 #include "d3d_device.h"
 
 namespace sim::detail {
@@ -19,7 +21,8 @@ class StateBlock final : public ComObject<IDirect3DStateBlock9> {
 
  private:
   Device* device_;
-  PipelineState state_;
+  // Freed at the final release: the shell left behind stays small.
+  std::unique_ptr<PipelineState> state_;
 };
 
 }  // namespace sim::detail

@@ -107,8 +107,21 @@ D3DPRESENT_PARAMETERS Device::LastResetParameters() const {
   return lastReset_;
 }
 
+SIM_DETOUR_TARGET ULONG Device::Release() {
+  return ComObject::Release();
+}
+
+Surface* Device::Target() const {
+  return renderTarget_ ? static_cast<Surface*>(renderTarget_) : backBuffer_;
+}
+
+HRESULT Device::DefaultPoolAllowed(D3DPOOL pool) const {
+  return pool == D3DPOOL_DEFAULT && resetOwed_ ? D3DERR_DEVICELOST : D3D_OK;
+}
+
 void Device::OnFinalRelease() {
   std::lock_guard<std::mutex> guard(lock_);
+  SafeRelease(renderTarget_);
   for (auto& entry : textures_) SafeRelease(entry.second);
   textures_.clear();
   for (auto& entry : streams_) SafeRelease(entry.second.buffer);
@@ -133,7 +146,10 @@ SIM_DETOUR_TARGET HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
   resets_.fetch_add(1);
   if (!parameters) return D3DERR_INVALIDCALL;
   lastReset_ = *parameters;
+  resetOwed_ = FAILED(resetResult_);
   if (SUCCEEDED(resetResult_)) {
+    SafeRelease(renderTarget_);
+    if (parameters->hDeviceWindow) present_.hDeviceWindow = parameters->hDeviceWindow;
     const UINT width = parameters->BackBufferWidth ? parameters->BackBufferWidth : present_.BackBufferWidth;
     const UINT height =
         parameters->BackBufferHeight ? parameters->BackBufferHeight : present_.BackBufferHeight;
@@ -147,16 +163,16 @@ HRESULT Device::BeginScene() {
   return D3D_OK;
 }
 
-HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+SIM_DETOUR_TARGET HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   presents_.fetch_add(1);
-  return D3D_OK;
+  return resetOwed_ ? D3DERR_DEVICELOST : D3D_OK;
 }
 
 // ---------------------------------------------------------------------------
 // Device description
 // ---------------------------------------------------------------------------
 HRESULT Device::TestCooperativeLevel() {
-  return D3D_OK;
+  return resetOwed_ ? D3DERR_DEVICENOTRESET : D3D_OK;
 }
 UINT Device::GetAvailableTextureMem() {
   return 512u * 1024u * 1024u;
@@ -199,14 +215,22 @@ HRESULT Device::GetRenderTarget(DWORD index, IDirect3DSurface9** surface) {
       *surface = nullptr;
       return D3D_OK;
     default:
-      backBuffer_->AddRef();
-      *surface = backBuffer_;
+      Target()->AddRef();
+      *surface = Target();
       return D3D_OK;
   }
 }
 
+// Render target 0 receives Clear and the rasterised draws.
 HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
-  return index < 4 && (index != 0 || surface) ? D3D_OK : D3DERR_INVALIDCALL;
+  if (index >= 4 || (index == 0 && !surface)) return D3DERR_INVALIDCALL;
+  if (index != 0) return D3D_OK;
+  std::lock_guard<std::mutex> guard(lock_);
+  IDirect3DSurface9* bound = surface == backBuffer_ ? nullptr : surface;
+  if (bound) bound->AddRef();
+  SafeRelease(renderTarget_);
+  renderTarget_ = bound;
+  return D3D_OK;
 }
 
 HRESULT Device::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface9** surface) {
@@ -323,6 +347,9 @@ void SetRasterizerEnabled(IDirect3DDevice9* device, bool enabled) {
 }
 D3DCOLOR BackBufferPixel(IDirect3DDevice9* device, UINT x, UINT y) {
   return WithDevice(device, [&](detail::Device& d) { return d.BackBufferPixel(x, y); });
+}
+D3DCOLOR RenderTargetPixel(IDirect3DDevice9* device, IDirect3DSurface9* surface, UINT x, UINT y) {
+  return WithDevice(device, [&](detail::Device& d) { return d.RenderTargetPixel(surface, x, y); });
 }
 bool SaveBackBufferPng(IDirect3DDevice9* device, const std::string& path) {
   return WithDevice(device, [&](detail::Device& d) { return d.SaveBackBufferPng(path.c_str()); });

@@ -12,6 +12,7 @@ namespace sim::detail {
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                               D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) {
   if (!texture || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
+  if (FAILED(DefaultPoolAllowed(pool))) return D3DERR_DEVICELOST;
   *texture = new Texture2D(this, width, height, levels, usage, format, pool);
   return D3D_OK;
 }
@@ -31,6 +32,7 @@ HRESULT Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                    IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) {
   if (!buffer || sharedHandle || length == 0) return D3DERR_INVALIDCALL;
+  if (FAILED(DefaultPoolAllowed(pool))) return D3DERR_DEVICELOST;
   *buffer = new VertexBuffer(this, length, usage, fvf, pool);
   return D3D_OK;
 }
@@ -39,6 +41,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
                                   IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) {
   if (!buffer || sharedHandle || length == 0) return D3DERR_INVALIDCALL;
   if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+  if (FAILED(DefaultPoolAllowed(pool))) return D3DERR_DEVICELOST;
   *buffer = new IndexBuffer(this, length, usage, format, pool);
   return D3D_OK;
 }
@@ -46,6 +49,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                    DWORD quality, BOOL, IDirect3DSurface9** surface, HANDLE* sharedHandle) {
   if (!surface || sharedHandle || width == 0 || height == 0) return D3DERR_INVALIDCALL;
+  if (FAILED(DefaultPoolAllowed(D3DPOOL_DEFAULT))) return D3DERR_DEVICELOST;
   *surface = new Surface(
       this, false,
       SurfaceDesc(width, height, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample, quality),

@@ -72,9 +72,9 @@ HRESULT Device::CountDraw() {
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float, DWORD) {
   if (count != 0 && !rects) return D3DERR_INVALIDCALL;
-  if (!(flags & D3DCLEAR_TARGET)) return D3D_OK;
-  const RenderTarget target{backBuffer_->Pixels(), backBuffer_->Pitch(), backBuffer_->Width(),
-                            backBuffer_->Height()};
+  if (!(flags & D3DCLEAR_TARGET) || resetOwed_) return D3D_OK;
+  Surface* bound = Target();
+  const RenderTarget target{bound->Pixels(), bound->Pitch(), bound->Width(), bound->Height()};
   RECT area{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
             static_cast<LONG>(viewport_.X + viewport_.Width),
             static_cast<LONG>(viewport_.Y + viewport_.Height)};
@@ -101,6 +101,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT count) {
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT, UINT vertices,
                                      UINT startIndex, UINT count) {
   if (!indices_ || vertices == 0 || count == 0) return D3DERR_INVALIDCALL;
+  if (resetOwed_) return D3D_OK;  // a lost device draws nothing
   if (rasterize_) RasterizeIndexed(type, baseVertex, startIndex, count);
   return CountDraw();
 }
@@ -156,8 +157,9 @@ void Device::RasterizeIndexed(D3DPRIMITIVETYPE type, INT baseVertex, UINT startI
     return true;
   };
 
-  const RenderTarget target{backBuffer_->Pixels(), backBuffer_->Pitch(), backBuffer_->Width(),
-                            backBuffer_->Height()};
+  Surface* targetSurface = Target();
+  const RenderTarget target{targetSurface->Pixels(), targetSurface->Pitch(), targetSurface->Width(),
+                            targetSurface->Height()};
   PixelPipeline pipeline;
   pipeline.clip = {static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
                    static_cast<LONG>(std::min<DWORD>(viewport_.X + viewport_.Width, target.width)),
@@ -249,6 +251,12 @@ D3DCOLOR Device::BackBufferPixel(UINT x, UINT y) {
   std::lock_guard<std::mutex> guard(lock_);
   return ReadPixel({backBuffer_->Pixels(), backBuffer_->Pitch(), backBuffer_->Width(), backBuffer_->Height()},
                    x, y);
+}
+
+D3DCOLOR Device::RenderTargetPixel(IDirect3DSurface9* surface, UINT x, UINT y) {
+  std::lock_guard<std::mutex> guard(lock_);
+  auto* s = static_cast<Surface*>(surface);
+  return ReadPixel({s->Pixels(), s->Pitch(), s->Width(), s->Height()}, x, y);
 }
 
 }  // namespace sim::detail

@@ -61,7 +61,7 @@ void Device::ApplyState(const PipelineState& state) {
 
 StateBlock::StateBlock(Device* device) : ComObject(ObjectKind::StateBlock), device_(device) {
   device_->AddRef();
-  state_ = device_->CaptureState();
+  state_ = std::make_unique<PipelineState>(device_->CaptureState());
 }
 
 HRESULT StateBlock::GetDevice(IDirect3DDevice9** device) {
@@ -74,19 +74,20 @@ HRESULT StateBlock::GetDevice(IDirect3DDevice9** device) {
 HRESULT StateBlock::Capture() {
   if (!device_) return D3DERR_INVALIDCALL;
   PipelineState fresh = device_->CaptureState();
-  ReleaseState(state_);
-  state_ = std::move(fresh);
+  ReleaseState(*state_);
+  *state_ = std::move(fresh);
   return D3D_OK;
 }
 
 HRESULT StateBlock::Apply() {
   if (!device_) return D3DERR_INVALIDCALL;
-  device_->ApplyState(state_);
+  device_->ApplyState(*state_);
   return D3D_OK;
 }
 
 void StateBlock::OnFinalRelease() {
-  ReleaseState(state_);
+  ReleaseState(*state_);
+  state_.reset();
   Device* device = device_;
   device_ = nullptr;
   device->Release();

@@ -1,4 +1,5 @@
 #include <array>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -7,14 +8,18 @@
 namespace sim {
 namespace {
 
+// Enough for any over-release a test provokes right after the final one.
+constexpr std::size_t kKeptShells = 4096;
 constexpr std::size_t kKinds = static_cast<std::size_t>(ObjectKind::StateBlock) + 1;
 
 struct Counters {
   std::mutex lock;
   std::array<int, kKinds> live{};
   int overReleases = 0;
-  // Never destroyed: shells may be touched by releases during static teardown.
-  std::vector<detail::Shell*>* shells = new std::vector<detail::Shell*>();
+  // The most recent shells, oldest first; older ones are freed, so a long
+  // session's memory stays flat. Never destroyed itself: shells may be
+  // touched by releases during static teardown.
+  std::deque<detail::Shell*>* shells = new std::deque<detail::Shell*>();
 };
 
 Counters& counters() {
@@ -45,6 +50,10 @@ void KeepShell(Shell* shell) {
   std::lock_guard<std::mutex> guard(counters().lock);
   try {
     counters().shells->push_back(shell);
+    if (counters().shells->size() > kKeptShells) {
+      delete counters().shells->front();
+      counters().shells->pop_front();
+    }
   } catch (...) {
     // Out of memory: the shell is simply not listed; it is never freed either way.
   }

@@ -10,8 +10,8 @@ namespace {
 
 // The client area of a window, or null for a window the host never created.
 const RECT* ClientArea(User& u, HWND window) {
-  auto it = u.windows.find(window);
-  return it == u.windows.end() ? nullptr : &it->second.client;
+  sim::detail::Window* found = sim::detail::FindWindow(u, window);
+  return found ? &found->client : nullptr;
 }
 
 }  // namespace

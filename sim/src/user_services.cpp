@@ -10,8 +10,16 @@ User& TheUser() {
   return user;
 }
 
+Window* FindWindow(User& u, HWND window) {
+  auto it = u.windows.find(window);
+  if (it != u.windows.end()) return &it->second;
+  if (u.destroyed.count(window)) ++u.callsOnDestroyed;
+  return nullptr;
+}
+
 }  // namespace sim::detail
 
+using sim::detail::FindWindow;
 using sim::detail::TheUser;
 using sim::detail::User;
 
@@ -39,9 +47,17 @@ HWND CreateHostWindow(WNDPROC procedure) {
 }
 
 void DestroyHostWindow(HWND window) {
+  SendMessage(window, WM_DESTROY, 0, 0);
+  SendMessage(window, WM_NCDESTROY, 0, 0);
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
-  u.windows.erase(window);
+  if (u.windows.erase(window)) u.destroyed.insert(window);
+}
+
+int CallsOnDestroyedWindows() {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  return u.callsOnDestroyed;
 }
 
 WNDPROC WindowProcedure(HWND window) {
@@ -78,6 +94,7 @@ void ResetUser() {
   u.cursorPos = {0, 0};
   u.cursor = nullptr;
   u.capture = nullptr;
+  u.callsOnDestroyed = 0;
 }
 
 }  // namespace sim
@@ -109,14 +126,14 @@ HWND WINAPI GetForegroundWindow(void) {
 LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
-  auto it = u.windows.find(window);
-  if (index != GWLP_WNDPROC || it == u.windows.end()) return 0;
+  sim::detail::Window* found = FindWindow(u, window);
+  if (index != GWLP_WNDPROC || !found) return 0;
   if (u.failNextSetWindowLong) {
     u.failNextSetWindowLong = false;
     return 0;
   }
-  const auto previous = reinterpret_cast<LONG_PTR>(it->second.procedure);
-  it->second.procedure = reinterpret_cast<WNDPROC>(value);
+  const auto previous = reinterpret_cast<LONG_PTR>(found->procedure);
+  found->procedure = reinterpret_cast<WNDPROC>(value);
   return previous;
 }
 
@@ -126,6 +143,20 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
   if (index != GWL_WNDPROC) return 0;
   const LONG_PTR widened = static_cast<LONG_PTR>(static_cast<ULONG>(value));
   return static_cast<LONG>(SetWindowLongPtrA(window, GWLP_WNDPROC, widened));
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  sim::detail::Window* found = FindWindow(u, window);
+  if (index != GWLP_WNDPROC || !found) return 0;
+  return reinterpret_cast<LONG_PTR>(found->procedure);
+}
+
+BOOL WINAPI IsWindow(HWND window) {
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  return u.windows.count(window) ? TRUE : FALSE;
 }
 
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

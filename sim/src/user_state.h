@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "sim/win32_desktop.h"
 
@@ -20,6 +21,8 @@ struct User {
   std::map<int, bool> keysDown;
   HWND foreground = nullptr;
   std::map<HWND, Window> windows;
+  std::set<HWND> destroyed;
+  int callsOnDestroyed = 0;
   std::uintptr_t nextWindow = 0x10010;
   bool failNextSetWindowLong = false;
   POINT cursorPos{0, 0};
@@ -28,5 +31,9 @@ struct User {
 };
 
 User& TheUser();
+
+// The window's record; null (and the call counted when the handle named a
+// destroyed window) for any other handle. Called with the lock held.
+Window* FindWindow(User& u, HWND window);
 
 }  // namespace sim::detail

@@ -26,27 +26,45 @@ bool OverlayMousePosition(ImVec2& position) {
   return true;
 }
 
+void SetTexelSizes(ID3DXEffect* effect) {
+  static const char* const kTexelSizeNames[5] = {"texelSizeL0", "texelSizeL1", "texelSizeL2", "texelSizeL3",
+                                                 "texelSizeL4"};
+  for (int level = 0; level < 5; ++level) {
+    const TexelSize& size = screenMetrics.texelSize[level];
+    const D3DXVECTOR4 texel(size.x, size.y, 0.0f, 0.0f);
+    effect->SetVector(kTexelSizeNames[level], &texel);
+  }
+}
+
+void SetScreenSize(ID3DXEffect* effect) {
+  effect->SetFloat("ScreenResolutionX", screenMetrics.resolutionX);
+  effect->SetFloat("ScreenResolutionY", screenMetrics.resolutionY);
+  effect->SetFloat("AspectRatio", screenMetrics.aspectRatio);
+}
+
 }  // namespace
 
 void ApplyEngineUniforms(ID3DXEffect* effect) {
   if (effect == nullptr) return;
-  const ScreenMetrics& m = screenMetrics;
-  effect->SetFloat("ScreenResolutionX", m.resolutionX);
-  effect->SetFloat("ScreenResolutionY", m.resolutionY);
-  effect->SetFloat("AspectRatio", m.aspectRatio);
+  SetScreenSize(effect);
   effect->SetFloat("Time", ElapsedSeconds());
   ImVec2 mouse;
   if (OverlayMousePosition(mouse)) {
     effect->SetFloat("MouseX", mouse.x);
     effect->SetFloat("MouseY", mouse.y);
   }
-  static const char* const kTexelSizeNames[5] = {"texelSizeL0", "texelSizeL1", "texelSizeL2", "texelSizeL3",
-                                                 "texelSizeL4"};
-  for (int level = 0; level < 5; ++level) {
-    const D3DXVECTOR4 texel(m.texelSize[level].x, m.texelSize[level].y, 0.0f, 0.0f);
-    effect->SetVector(kTexelSizeNames[level], &texel);
-  }
+  SetTexelSizes(effect);
   BindCustomTextures(effect);
+}
+
+void ApplyScreenMetricsToLiveEffects() {
+  EnterCriticalSection(&liveShadersLock);
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.proxy == nullptr) continue;
+    SetScreenSize(shader.proxy);
+    SetTexelSizes(shader.proxy);
+  }
+  LeaveCriticalSection(&liveShadersLock);
 }
 
 void UpdateTimeUniform() {

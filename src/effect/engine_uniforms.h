@@ -15,3 +15,7 @@ void ApplyEngineUniforms(ID3DXEffect* effect);
 // Per frame: "Time" through every live proxy, when the live list is not empty
 // and its lock is free at the first try; otherwise this frame is skipped.
 void UpdateTimeUniform();
+
+// After the screen was measured again (a new device, a Reset): the screen
+// size, aspect ratio and texel sizes through every live proxy.
+void ApplyScreenMetricsToLiveEffects();

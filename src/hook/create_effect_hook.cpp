@@ -13,6 +13,7 @@
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
 #include "platform/files.h"
+#include "overlay/device_references.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ bool CreateFromFile(LPDIRECT3DDEVICE9 device, const char* name, const D3DXMACRO*
   bool listed = false;
   EnterCriticalSection(&liveShadersLock);
   try {
-    liveShaders.push_back(LoadedShader{proxy, name});
+    liveShaders.push_back(LoadedShader{proxy, name, device});
     anyLiveShader.store(true, std::memory_order_relaxed);
     proxy->AddRef();
     listed = true;
@@ -134,14 +135,19 @@ HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODU
   const char* shown = numbered ? number : pSrcResource;
   LogInfo("Hook triggered for shader: %s", shown);
   ScopedTimer timer("D3DXCreateEffectFromResourceHook");
-  InitializeCustomTexturesOnce(pDevice);
-
   bool fromFile = false;
-  if (!numbered && FitsNameBuffer(pSrcResource)) {
-    char name[kNameBufferSize];
-    std::strcpy(name, pSrcResource);
-    fromFile = TryCreateFromFile(pDevice, name, pDefines, Flags, pPool, ppEffect);
-  } else {
+  {
+    // What this creates on the device is held by the plug-in, or by the game
+    // through the proxy it gets.
+    PluginCallsOn ownCalls(pDevice);
+    PrepareDeviceOnce(pDevice);
+    if (!numbered && FitsNameBuffer(pSrcResource)) {
+      char name[kNameBufferSize];
+      std::strcpy(name, pSrcResource);
+      fromFile = TryCreateFromFile(pDevice, name, pDefines, Flags, pPool, ppEffect);
+    }
+  }
+  if (!fromFile && (numbered || !FitsNameBuffer(pSrcResource))) {
     LogInfo("Falling back to original resource shader for: %s", shown);
   }
   if (fromFile) return S_OK;

@@ -5,16 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/direct3d.h"
 
 class EffectProxy;
 
 struct LoadedShader {
   EffectProxy* proxy;  // the record owns one reference
   std::string name;
+  IDirect3DDevice9* device = nullptr;  // the device the effect was created on; no reference
 };
 
-// Append-only in creation order; emptied only at detach. Guarded by liveShadersLock.
+// In creation order; a device's records leave it when the game lets the
+// device go, all of them at detach. Guarded by liveShadersLock.
 extern std::vector<LoadedShader> liveShaders;
 extern CRITICAL_SECTION liveShadersLock;
 // Whether the list has a record, for the per-frame test that skips the lock
@@ -37,6 +39,7 @@ extern std::vector<BuiltInShader> builtInShaders;
 void NoteBuiltInShader(const BuiltInShader& shader);
 void ForgetBuiltInShader(const std::string& name);
 
+// Holds liveShadersLock for its scope.
 class LiveShadersLocked {
  public:
   LiveShadersLocked() { EnterCriticalSection(&liveShadersLock); }

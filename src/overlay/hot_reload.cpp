@@ -11,6 +11,7 @@
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
 #include "platform/files.h"
+#include "overlay/device_references.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ struct ReloadEntry {
   EffectProxy* proxy;
   std::string name;
   std::string path;
+  IDirect3DDevice9* device;  // the device the game created the effect on
 };
 
 bool Contains(const std::vector<EffectProxy*>& proxies, const EffectProxy* proxy) {
@@ -34,7 +36,7 @@ std::vector<ReloadEntry> Snapshot(const std::vector<EffectProxy*>* only) {
     if (shader.proxy == nullptr || shader.name.empty()) continue;
     if (only != nullptr && !Contains(*only, shader.proxy)) continue;
     std::string path = ResolveShaderPath(shader.name.c_str());
-    if (!path.empty()) entries.push_back(ReloadEntry{shader.proxy, shader.name, path});
+    if (!path.empty()) entries.push_back(ReloadEntry{shader.proxy, shader.name, path, shader.device});
   }
   return entries;
 }
@@ -68,7 +70,9 @@ void NoteFailure(const ReloadEntry& entry, const std::string& messages) {
 
 enum class Outcome { Reloaded, Failed, Skipped };
 
-Outcome Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
+Outcome Reload(IDirect3DDevice9* frameDevice, const ReloadEntry& entry) {
+  IDirect3DDevice9* device = entry.device ? entry.device : frameDevice;
+  PluginCallsOn ownCalls(device);
   EffectFileCompile compile = CompileEffectFile(device, entry.path, nullptr, 0, nullptr);
   ID3DXEffect* effect = compile.effect;
   if (FAILED(compile.result) || effect == nullptr) {

@@ -12,6 +12,7 @@
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
 #include "overlay/hot_reload.h"
+#include "overlay/device_references.h"
 #include "overlay/overlay_state.h"
 #include "overlay/overlay_theme.h"
 
@@ -174,21 +175,82 @@ void DrawOverlayWindow() {
 
 }  // namespace
 
+void Subclass(HWND window) {
+  overlayState.overlayWindow = window;
+  overlayState.previousWndProc =
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWndProc));
+}
+
+// A destroyed window is never named again; a failed subclassing left
+// nothing to put back.
+void Unsubclass() {
+  HWND window = overlayState.overlayWindow;
+  const auto ours = reinterpret_cast<LONG_PTR>(&OverlayWndProc);
+  if (window != nullptr && IsWindow(window) && GetWindowLongPtrA(window, GWLP_WNDPROC) == ours)
+    SetWindowLongPtrA(window, GWLP_WNDPROC, overlayState.previousWndProc);
+  overlayState.overlayWindow = nullptr;
+  overlayState.previousWndProc = 0;
+}
+
+void StartRenderer(IDirect3DDevice9* device) {
+  PluginCallsOn ownCalls(device);
+  ImGui_ImplDX9_Init(device);
+  overlayState.overlayDevice = device;
+  overlayState.deviceObjectsLost = false;
+}
+
+void StopRenderer() {
+  IDirect3DDevice9* device = overlayState.overlayDevice;
+  if (device == nullptr) return;
+  PluginCallsOn ownCalls(device);
+  ImGui_ImplDX9_Shutdown();
+  overlayState.overlayDevice = nullptr;
+}
+
 void InitializeOverlay(IDirect3DDevice9* device) {
-  overlayState.overlayWindow = OverlayWindowOf(device);
+  HWND window = OverlayWindowOf(device);
   IMGUI_CHECKVERSION();
   ImGui::CreateContext(nullptr);
   ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-  ImGui_ImplWin32_Init(overlayState.overlayWindow);
-  ImGui_ImplDX9_Init(device);
+  ImGui_ImplWin32_Init(window);
+  StartRenderer(device);
   ApplyOverlayTheme();
-  overlayState.previousWndProc = SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC,
-                                                   reinterpret_cast<LONG_PTR>(&OverlayWndProc));
+  Subclass(window);
   overlayState.overlayInitialized.store(true, std::memory_order_relaxed);
   LogInfo("ImGui Initialized.");
 }
 
+void BindOverlay(IDirect3DDevice9* device) {
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) {
+    InitializeOverlay(device);
+    return;
+  }
+  if (overlayState.overlayDevice == device) return;
+  StopRenderer();
+  StartRenderer(device);
+  FollowWindow(OverlayWindowOf(device));
+}
+
+void ReleaseOverlayDevice(IDirect3DDevice9* device) {
+  OverlayLocked locked;
+  if (overlayState.overlayDevice == device) StopRenderer();
+}
+
+void FollowWindow(HWND window) {
+  if (window == nullptr || window == overlayState.overlayWindow) return;
+  Unsubclass();
+  ImGui_ImplWin32_Shutdown();
+  ImGui_ImplWin32_Init(window);
+  Subclass(window);
+}
+
+void ForgetDestroyedWindow(HWND window) {
+  if (window != overlayState.overlayWindow) return;
+  Unsubclass();
+}
+
 void RenderOverlayFrame() {
+  PluginCallsOn ownCalls(overlayState.overlayDevice);
   ImGui_ImplDX9_NewFrame();
   ImGui_ImplWin32_NewFrame();
   ImGui::NewFrame();
@@ -202,24 +264,29 @@ void RenderOverlayFrame() {
 }
 
 void InvalidateOverlayDeviceObjects() {
+  if (overlayState.deviceObjectsLost) return;
+  PluginCallsOn ownCalls(overlayState.overlayDevice);
   ImGui_ImplDX9_InvalidateDeviceObjects();
+  overlayState.deviceObjectsLost = true;
 }
 
 void RecreateOverlayDeviceObjects() {
+  PluginCallsOn ownCalls(overlayState.overlayDevice);
   ImGui_ImplDX9_CreateDeviceObjects();
+  overlayState.deviceObjectsLost = false;
 }
 
 // The window procedure goes back first, so that no message reaches Dear
-// ImGui once it starts shutting down. A failed subclassing left nothing to
-// put back: restoring its null result would leave the window without a
-// procedure.
+// ImGui once it starts shutting down.
 void ShutdownOverlay() {
   if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
   OverlayLocked locked;
-  if (overlayState.previousWndProc != 0) {
-    SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC, overlayState.previousWndProc);
+  Unsubclass();
+  {
+    OwnDeviceCalls ownCalls;
+    if (overlayState.overlayDevice != nullptr) ImGui_ImplDX9_Shutdown();
+    overlayState.overlayDevice = nullptr;
   }
-  ImGui_ImplDX9_Shutdown();
   ImGui_ImplWin32_Shutdown();
   ImGui::DestroyContext(nullptr);
   overlayState.overlayInitialized.store(false, std::memory_order_relaxed);

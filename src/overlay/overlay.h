@@ -8,8 +8,22 @@
 // subclasses the window. Always ends with overlayInitialized set.
 void InitializeOverlay(IDirect3DDevice9* device);
 
-// Every EndScene after initialisation: builds the frame (the window only
-// while shown) and renders it with the Direct3D 9 backend.
+// The device the game draws with: initialises the overlay on the first one;
+// on another one moves the renderer to it and the overlay to the window that
+// device was created for.
+void BindOverlay(IDirect3DDevice9* device);
+// The renderer lets go of a device the game let go (nothing when it draws
+// with another one).
+void ReleaseOverlayDevice(IDirect3DDevice9* device);
+// The overlay moves to another window: the old one gets its procedure back
+// when it still exists.
+void FollowWindow(HWND window);
+// The window is being destroyed: its procedure goes back and the overlay
+// stops using it.
+void ForgetDestroyedWindow(HWND window);
+
+// Once per presented frame while the window is shown: builds the frame and
+// renders it with the Direct3D 9 backend.
 void RenderOverlayFrame();
 
 // Around the device's Reset, once initialised: the renderer's device objects.

@@ -8,6 +8,10 @@ void ResetOverlayState() {
   overlayState.deviceHooksInstalled = false;
   overlayState.endSceneTrampoline = nullptr;
   overlayState.resetTrampoline = nullptr;
+  overlayState.releaseTrampoline = nullptr;
+  overlayState.presentTrampoline = nullptr;
+  overlayState.overlayDevice = nullptr;
+  overlayState.deviceObjectsLost = false;
   overlayState.overlayInitialized.store(false, relaxed);
   overlayState.overlayVisible.store(false, relaxed);
   overlayState.overlayWindow = nullptr;

@@ -10,6 +10,10 @@
 #include "platform/direct3d.h"
 
 using EndSceneFunction = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9* device);
+using ReleaseFunction = ULONG(STDMETHODCALLTYPE*)(IDirect3DDevice9* device);
+using PresentFunction = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9* device, const RECT* source,
+                                                    const RECT* destination, HWND window,
+                                                    const RGNDATA* dirtyRegion);
 using ResetFunction = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9* device,
                                                   D3DPRESENT_PARAMETERS* parameters);
 
@@ -17,10 +21,17 @@ struct OverlayState {
   bool deviceHooksInstalled = false;  // the EndScene detour is created and enabled
   EndSceneFunction endSceneTrampoline = nullptr;
   ResetFunction resetTrampoline = nullptr;
+  ReleaseFunction releaseTrampoline = nullptr;
+  PresentFunction presentTrampoline = nullptr;
   // Dear ImGui is up and the window procedure replaced.
   std::atomic<bool> overlayInitialized{false};
   std::atomic<bool> overlayVisible{false};
-  HWND overlayWindow = nullptr;
+  HWND overlayWindow = nullptr;  // null once the window was destroyed
+  // The device the renderer draws with; null when the game let it go.
+  IDirect3DDevice9* overlayDevice = nullptr;
+  // The renderer's device objects were released for a Reset that has not
+  // succeeded yet.
+  bool deviceObjectsLost = false;
   LONG_PTR previousWndProc = 0;  // as SetWindowLongPtrA returned it; 0 when it failed
   std::atomic<bool> reloadRequested{false};
   bool endKeyLatched = false;  // render thread only

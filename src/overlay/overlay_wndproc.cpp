@@ -20,6 +20,16 @@ bool InRange(UINT message, UINT first, UINT last) {
   return message >= first && message <= last;
 }
 
+// While hidden the overlay runs no frame and hears no mouse message: where
+// the cursor is goes first into the queue, so that the frame that shows the
+// overlay already has it (after the key, it would wait a frame).
+void QueueCursorPosition(HWND window) {
+  POINT cursor{};
+  if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
+  if (GetCursorPos(&cursor) && ScreenToClient(window, &cursor))
+    ImGui::GetIO().AddMousePosEvent(static_cast<float>(cursor.x), static_cast<float>(cursor.y));
+}
+
 }  // namespace
 
 // Dear ImGui sees the message under the overlay lock; the host's procedure
@@ -30,16 +40,21 @@ LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
   LONG_PTR previousWndProc = 0;
   {
     OverlayLocked locked;
-    if (message == WM_KEYDOWN && wParam == VK_INSERT) {
+    previousWndProc = overlayState.previousWndProc;
+    if (message == WM_NCDESTROY) {
+      // The last message the window gets: its own procedure goes back on it.
+      ForgetDestroyedWindow(window);
+    } else if (message == WM_KEYDOWN && wParam == VK_INSERT) {
       overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
       ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+      if (overlayState.overlayVisible.load(relaxed)) QueueCursorPosition(window);
     }
-    if (overlayState.overlayVisible.load(relaxed) && overlayState.overlayInitialized.load(relaxed)) {
+    if (message != WM_NCDESTROY && overlayState.overlayVisible.load(relaxed) &&
+        overlayState.overlayInitialized.load(relaxed)) {
       if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
       if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
       if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
     }
-    previousWndProc = overlayState.previousWndProc;
   }
   return CallWindowProcA(reinterpret_cast<WNDPROC>(previousWndProc), window, message, wParam, lParam);
 }

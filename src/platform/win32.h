@@ -9,4 +9,5 @@
 #include <windows.h>
 #else
 #include "sim/win32.h"
+#include "sim/win32_desktop.h"
 #endif

@@ -64,7 +64,7 @@ TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGame
   EXPECT_TRUE(HostSaw(WM_KEYDOWN, 'W'));
   EXPECT_TRUE(HostSaw(WM_MOUSEMOVE, 0));
   Frame();
-  EXPECT_FALSE(Has(kOverlayTitle));
+  EXPECT_EQ(PixelsOverTheGame(), 0);
 }
 
 TEST_F(OverlayWindowTest, TheCloseButtonHidesTheWindowAndTheLibrarysCursorWithIt) {

@@ -60,7 +60,10 @@ enum class RenderTargetMode {
 };
 void SetRenderTargetMode(IDirect3DDevice9* device, RenderTargetMode mode);
 void SetRenderTargetSize(IDirect3DDevice9* device, UINT width, UINT height);
-// The result that the device's own Reset returns (D3D_OK by default).
+// The result that the device's own Reset returns (D3D_OK by default). A
+// failing Reset leaves the device lost until one succeeds: Present answers
+// D3DERR_DEVICELOST, TestCooperativeLevel D3DERR_DEVICENOTRESET, draws and
+// clears do nothing and default-pool resources cannot be created.
 void SetResetResult(IDirect3DDevice9* device, HRESULT result);
 // The result of GetCreationParameters (D3D_OK by default); a failing call
 // leaves the caller's structure untouched.
@@ -74,6 +77,8 @@ void SetCreationParametersResult(IDirect3DDevice9* device, HRESULT result);
 void SetRasterizerEnabled(IDirect3DDevice9* device, bool enabled);
 // The pixel at (x, y) as 0xAARRGGBB; 0 outside the buffer.
 D3DCOLOR BackBufferPixel(IDirect3DDevice9* device, UINT x, UINT y);
+// A pixel of a render target surface made by the device.
+D3DCOLOR RenderTargetPixel(IDirect3DDevice9* device, IDirect3DSurface9* surface, UINT x, UINT y);
 // Writes the back buffer as an 8-bit RGB PNG image; false when it cannot.
 bool SaveBackBufferPng(IDirect3DDevice9* device, const std::string& path);
 

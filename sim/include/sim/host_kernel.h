@@ -45,10 +45,13 @@ void SetKeyDown(int virtualKey, bool down);
 void SetForegroundWindow(HWND window);
 
 // Windows of the host program: each has a window procedure that
-// SetWindowLongPtrA(GWLP_WNDPROC) or SetWindowLongA(GWL_WNDPROC) can replace. SendMessage delivers a message to
-// the window's current procedure, as the host's message loop would.
+// SetWindowLongPtrA(GWLP_WNDPROC) or SetWindowLongA(GWL_WNDPROC) can replace. SendMessage delivers a message
+// to the window's current procedure, as the host's message loop would.
 HWND CreateHostWindow(WNDPROC procedure);
+// Destroying a window sends it WM_DESTROY then WM_NCDESTROY, as Windows does;
+// afterwards its handle names nothing, and every call that names it is counted.
 void DestroyHostWindow(HWND window);
+int CallsOnDestroyedWindows();
 WNDPROC WindowProcedure(HWND window);
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The window's client area on the screen (GetClientRect, ScreenToClient and

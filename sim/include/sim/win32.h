@@ -166,6 +166,7 @@ typedef struct _MEMORY_BASIC_INFORMATION {
 } MEMORY_BASIC_INFORMATION, *PMEMORY_BASIC_INFORMATION;
 
 // Window messages and keys
+#define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -231,5 +232,7 @@ short WINAPI GetAsyncKeyState(int key);
 HWND WINAPI GetForegroundWindow(void);
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+BOOL WINAPI IsWindow(HWND window);
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 }

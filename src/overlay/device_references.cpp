@@ -1,0 +1,107 @@
+#include "overlay/device_references.h"
+
+#include <map>
+
+#include "core/log.h"
+#include "effect/custom_textures.h"
+#include "effect/effect_proxy.h"
+#include "hook/live_shaders.h"
+#include "overlay/overlay.h"
+#include "overlay/overlay_state.h"
+
+namespace {
+
+thread_local int ownCalls = 0;
+
+// Guarded by liveShadersLock: the creating threads and the render thread
+// both change it.
+std::map<IDirect3DDevice9*, long> pluginReferences;
+
+ULONG References(IDirect3DDevice9* device) {
+  device->AddRef();
+  return device->Release();
+}
+
+bool HeldOnlyByPlugin(IDirect3DDevice9* device, ULONG left) {
+  LiveShadersLocked locked;
+  const auto found = pluginReferences.find(device);
+  return found != pluginReferences.end() && found->second == static_cast<long>(left);
+}
+
+// Takes the listed effects of the device out of the list, unless the game
+// still holds one of them (then it still uses the device).
+bool TakeEffectsOf(IDirect3DDevice9* device, std::vector<EffectProxy*>& taken) {
+  LiveShadersLocked locked;
+  for (const LoadedShader& shader : liveShaders) {
+    if (shader.device == device && shader.proxy && shader.proxy->refCount.load() > 1) return false;
+  }
+  for (auto it = liveShaders.begin(); it != liveShaders.end();) {
+    if (it->device != device) {
+      ++it;
+      continue;
+    }
+    if (it->proxy) taken.push_back(it->proxy);
+    it = liveShaders.erase(it);
+  }
+  anyLiveShader.store(!liveShaders.empty(), std::memory_order_relaxed);
+  pluginReferences.erase(device);
+  return true;
+}
+
+// The game let the device go: the overlay renderer, the user textures and
+// the effects on it are released; the last of them destroys the device.
+bool LetDeviceGo(IDirect3DDevice9* device) {
+  std::vector<EffectProxy*> effects;
+  if (!TakeEffectsOf(device, effects)) return false;
+  OwnDeviceCalls own;
+  ReleaseOverlayDevice(device);
+  ReleaseDeviceTextures(device);
+  for (EffectProxy* proxy : effects) proxy->Release();
+  return true;
+}
+
+}  // namespace
+
+OwnDeviceCalls::OwnDeviceCalls() {
+  ++ownCalls;
+}
+
+OwnDeviceCalls::~OwnDeviceCalls() {
+  --ownCalls;
+}
+
+PluginCallsOn::PluginCallsOn(IDirect3DDevice9* device)
+    : device_(device), before_(device ? References(device) : 0) {}
+
+PluginCallsOn::~PluginCallsOn() {
+  if (device_ == nullptr) return;
+  const long change = static_cast<long>(References(device_)) - static_cast<long>(before_);
+  if (change == 0) return;
+  LiveShadersLocked locked;
+  try {
+    pluginReferences[device_] += change;
+  } catch (...) {
+    // The device's references are not followed: the game's last Release
+    // then leaves what the plug-in holds on it alive.
+    LogError("Out of memory while counting the device's references");
+  }
+}
+
+ULONG STDMETHODCALLTYPE DeviceReleaseHook(IDirect3DDevice9* device) {
+  const ULONG left = overlayState.releaseTrampoline(device);
+  if (ownCalls > 0) return left;
+  if (left == 0) {
+    {
+      LiveShadersLocked locked;
+      pluginReferences.erase(device);
+    }
+    ReleaseDeviceTextures(device);  // none loaded, but its address may come back
+    return 0;
+  }
+  if (!HeldOnlyByPlugin(device, left)) return left;
+  return LetDeviceGo(device) ? 0 : left;
+}
+
+void ForgetDeviceReferences() {
+  pluginReferences.clear();
+}

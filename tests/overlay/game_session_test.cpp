@@ -1,0 +1,206 @@
+// A whole game session as real games play it: the device is recreated at a
+// new size, reset, lost and reset again, the window is replaced, several
+// scenes make one frame, and the overlay stays hidden for long stretches.
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include "image_files.h"
+#include "overlay/overlay_state.h"
+#include "overlay_fixture.h"
+#include "sim/host_input.h"
+#include "sim/host_kernel.h"
+
+namespace {
+
+const char kSized[] = R"(
+float ScreenResolutionX = 0; float AspectRatio = 0; float4 texelSizeL0 = 0;
+texture Grain;
+float Intensity < string UIName = "Intensity"; > = 0.25;
+technique T { pass P { } }
+)";
+
+class GameSessionTest : public OverlayFixture {
+ protected:
+  void SetUp() override {
+    OverlayFixture::SetUp();
+    WriteFile("FX\\Sized.fx", kSized);
+    WriteFile("FX\\TEXTURES\\Grain.dds", test_images::DdsFile(4, 4));
+    AttachQuietly();
+  }
+  static float Value(ID3DXEffect* effect, const char* name) {
+    float value = 0.0f;
+    effect->GetFloat(name, &value);
+    return value;
+  }
+  void Show() {
+    Frame();
+    sim::PressKey(window, VK_INSERT);
+    Frames(2);
+  }
+  static D3DPRESENT_PARAMETERS Presentation(UINT width, UINT height, HWND target) {
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = width;
+    parameters.BackBufferHeight = height;
+    parameters.hDeviceWindow = target;
+    return parameters;
+  }
+  // The top-left corner, where the overlay's title bar and first text line are.
+  std::vector<D3DCOLOR> Corner() const {
+    std::vector<D3DCOLOR> pixels;
+    for (UINT y = 0; y < 120; ++y)
+      for (UINT x = 0; x < 450; ++x) pixels.push_back(sim::BackBufferPixel(device, x, y));
+    return pixels;
+  }
+};
+
+TEST_F(GameSessionTest, TheGameRecreatesItsDeviceAndEverythingFollowsTheNewOne) {
+  ID3DXEffect* first = Create("Sized");
+  Show();
+  const int textures = sim::LiveObjects(sim::ObjectKind::Texture);
+  first->Release();
+  created.clear();
+  EXPECT_EQ(device->Release(), 0u) << "the plug-in keeps nothing alive on the device the game let go";
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 0);
+
+  device = sim::CreateDevice(1280, 960, window);
+  ID3DXEffect* second = Create("Sized");
+  Create("Sized");
+  EXPECT_EQ(Value(second, "ScreenResolutionX"), 1280.0f);
+  IDirect3DBaseTexture9* grain = nullptr;
+  ASSERT_EQ(second->GetTexture("Grain", &grain), D3D_OK);
+  ASSERT_NE(grain, nullptr);
+  IDirect3DDevice9* owner = nullptr;
+  grain->GetDevice(&owner);
+  EXPECT_EQ(owner, device) << "an effect gets the textures of its own device";
+  owner->Release();
+  grain->Release();
+  Frame();
+  EXPECT_GT(PixelsOverTheGame(), 0) << "the shown overlay is drawn on the new device";
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Texture), textures) << "nothing is loaded twice for one device";
+}
+
+TEST_F(GameSessionTest, AResetToANewSizeReachesLiveAndLaterEffects) {
+  ID3DXEffect* live = Create("Sized");
+  Frame();
+  D3DPRESENT_PARAMETERS parameters = Presentation(1600, 900, window);
+  ASSERT_EQ(device->Reset(&parameters), D3D_OK);
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Detected screen resolution: 1600 x 900 (Aspect Ratio: 1.78)"));
+  for (ID3DXEffect* effect : {live, static_cast<ID3DXEffect*>(Create("Sized"))}) {
+    EXPECT_EQ(Value(effect, "ScreenResolutionX"), 1600.0f);
+    EXPECT_EQ(Value(effect, "AspectRatio"), 1600.0f / 900.0f);
+    D3DXVECTOR4 texel;
+    effect->GetVector("texelSizeL0", &texel);
+    EXPECT_EQ(texel.x, 1.0f / 1600.0f);
+  }
+}
+
+TEST_F(GameSessionTest, ALostDeviceDrawsNothingAndTheOverlayComesBackAsItWas) {
+  Create("Sized");
+  Show();
+  Frames(3);  // the window settles where it stays
+  const std::vector<D3DCOLOR> before = Corner();
+  D3DPRESENT_PARAMETERS parameters = Presentation(kWidth, kHeight, window);
+  sim::SetResetResult(device, D3DERR_DEVICELOST);
+  EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST);
+  const int draws = sim::DrawCallCount(device);
+  const int frames = ImGui::GetFrameCount();
+  Frames(3);
+  EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST);
+  Frames(3);
+  EXPECT_EQ(sim::DrawCallCount(device), draws);
+  EXPECT_EQ(ImGui::GetFrameCount(), frames) << "a lost device costs no overlay frame";
+  sim::SetResetResult(device, D3D_OK);
+  ASSERT_EQ(device->Reset(&parameters), D3D_OK);
+  Frames(3);
+  EXPECT_EQ(Corner(), before) << "the overlay's text is drawn as before the loss";
+}
+
+TEST_F(GameSessionTest, TheOverlayFollowsTheWindowTheDevicePresentsTo) {
+  Create("Sized");
+  Frame();
+  sim::DestroyHostWindow(window);
+  Frames(2);
+  HWND replaced = window;
+  window = sim::CreateHostWindow(&HostWindowProc);
+  sim::SetWindowClientArea(window, 0, 0, kWidth, kHeight);
+  sim::SetForegroundWindow(window);
+  D3DPRESENT_PARAMETERS parameters = Presentation(kWidth, kHeight, window);
+  ASSERT_EQ(device->Reset(&parameters), D3D_OK);
+  Show();
+  EXPECT_TRUE(overlayState.overlayVisible);
+  EXPECT_GT(PixelsOverTheGame(), 0);
+  hostMessages.clear();
+  sim::MouseMove(window, 300, 200);
+  Frame();
+  EXPECT_FALSE(HostSaw(WM_MOUSEMOVE, 0));
+  EXPECT_EQ(ImGui::GetIO().MousePos.x, 300.0f);
+  sim::SetKeyDown(VK_END, true);
+  Frame();
+  sim::SetKeyDown(VK_END, false);
+  EXPECT_TRUE(HasLine(LogLines(), "[INFO] [OK] Reloaded: Sized"));
+  EXPECT_EQ(sim::CallsOnDestroyedWindows(), 0) << "the destroyed window " << replaced << " is never called";
+
+  HWND still = window;
+  window = sim::CreateHostWindow(&HostWindowProc);
+  parameters.hDeviceWindow = window;
+  ASSERT_EQ(device->Reset(&parameters), D3D_OK);
+  EXPECT_EQ(sim::WindowProcedure(still), &HostWindowProc) << "the old window gets its procedure back";
+  sim::DestroyHostWindow(still);
+}
+
+TEST_F(GameSessionTest, SeveralScenesMakeOneFrameWithOneOverlayOnTheBackBuffer) {
+  Create("Sized");
+  Show();
+  IDirect3DSurface9* shadow = nullptr;
+  IDirect3DSurface9* back = nullptr;
+  ASSERT_EQ(
+      device->CreateRenderTarget(64, 64, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &shadow, nullptr),
+      D3D_OK);
+  device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  int draws = sim::DrawCallCount(device);
+  Frame();
+  const int oneScene = sim::DrawCallCount(device) - draws;
+  const D3DCOLOR kShadowColor = 0xFF000000;
+  auto scene = [&](IDirect3DSurface9* target, D3DCOLOR color) {
+    device->SetRenderTarget(0, target);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0);
+    device->BeginScene();
+    device->EndScene();
+  };
+  for (bool mainLast : {false, true}) {
+    draws = sim::DrawCallCount(device);
+    const int frames = ImGui::GetFrameCount();
+    if (!mainLast) scene(back, kGameColor);
+    scene(shadow, kShadowColor);
+    scene(shadow, kShadowColor);
+    if (mainLast) scene(back, kGameColor);
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(sim::DrawCallCount(device) - draws, oneScene) << "main scene last: " << mainLast;
+    EXPECT_EQ(ImGui::GetFrameCount(), frames + 1);
+    EXPECT_GT(PixelsOverTheGame(), 0);
+    for (UINT y = 0; y < 64; ++y)
+      for (UINT x = 0; x < 64; ++x) ASSERT_EQ(sim::RenderTargetPixel(device, shadow, x, y), kShadowColor);
+  }
+  shadow->Release();
+  back->Release();
+}
+
+TEST_F(GameSessionTest, AHiddenOverlayRunsNoFrameYetOpensWhereTheMouseIs) {
+  Create("Sized");
+  Frame();
+  const int frames = ImGui::GetFrameCount();
+  for (int i = 0; i < 20; ++i) {
+    sim::MouseMove(window, 10 * i, 5 * i);
+    Frame();
+  }
+  EXPECT_EQ(ImGui::GetFrameCount(), frames);
+  EXPECT_EQ(ImGui::GetCurrentContext()->InputEventsQueue.Size, 0);
+  sim::MouseMove(window, 321, 123);
+  sim::PressKey(window, VK_INSERT);
+  Frame();
+  EXPECT_EQ(ImGui::GetIO().MousePos.x, 321.0f);
+  EXPECT_EQ(ImGui::GetIO().MousePos.y, 123.0f);
+  EXPECT_GT(PixelsOverTheGame(), 0);
+}
+
+}  // namespace
