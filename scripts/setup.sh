@@ -63,7 +63,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
   apt_updated=0
 fi
-i386_packages=(g++-multilib libgtest-dev:i386 libgmock-dev:i386 libpng-dev:i386
+i386_packages=(g++-multilib g++-mingw-w64-i686-posix libgtest-dev:i386 libgmock-dev:i386 libpng-dev:i386
                wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libxrender1:i386 libxi6:i386
                libxrandr2:i386 libxcursor1:i386 libxfixes3:i386 libxcomposite1:i386 libxinerama1:i386
                libxxf86vm1:i386)
