@@ -1,7 +1,7 @@
-// The game's code around its effect-creation call, as x86-64 machine code on
-// a page at the host's address. The function copies its three stack
-// arguments down so that the call instruction at 0x70AAA8 passes all nine
-// arguments on, exactly as the game's call does.
+// The game's code around its effect-creation call, as machine code of the
+// build's own architecture on a page at the host's address. The function
+// passes its nine arguments on through the call instruction at 0x70AAA8,
+// exactly as the game's call does.
 #include "sim/host_code.h"
 
 #include <sys/mman.h>
@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::size_t kPageSize = 0x1000;
 
+#if defined(__x86_64__)
+// The first six arguments stay in their registers; the three stack arguments
+// are copied down.
 const std::uint8_t kPrologue[] = {
     0x48, 0x83, 0xEC, 0x28,        // sub rsp, 0x28
     0x48, 0x8B, 0x44, 0x24, 0x30,  // mov rax, [rsp+0x30]   (7th argument)
@@ -28,6 +31,21 @@ const std::uint8_t kEpilogue[] = {
     0x48, 0x83, 0xC4, 0x28,  // add rsp, 0x28
     0xC3,                    // ret
 };
+#else
+// All nine arguments are on the stack: after 8 bytes that keep the call
+// 16-byte aligned, each push of [esp+0x2C] copies the next one down, from the
+// last to the first. The caller pops them.
+const std::uint8_t kPrologue[] = {
+    0x83, 0xEC, 0x08,                                                        // sub esp, 8
+    0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C,  // push dword [esp+0x2C] x3
+    0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C,  // x3
+    0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C, 0xFF, 0x74, 0x24, 0x2C,  // x3
+};
+const std::uint8_t kEpilogue[] = {
+    0x83, 0xC4, 0x2C,  // add esp, 0x2C
+    0xC3,              // ret
+};
+#endif
 
 constexpr std::uintptr_t kEntry = sim::kHostCallSite - sizeof(kPrologue);
 

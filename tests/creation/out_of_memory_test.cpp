@@ -87,7 +87,8 @@ std::vector<CodeRange>& CodeMap() {
     char name[8000];
     if (std::sscanf(line, "%llx %llx %c %7999s", &address, &size, &type, name) != 4) continue;
     if (std::strchr("tTwW", type) == nullptr || size == 0) continue;
-    ranges.push_back({address, address + size, SideOf(name)});
+    ranges.push_back(
+        {static_cast<std::uintptr_t>(address), static_cast<std::uintptr_t>(address + size), SideOf(name)});
   }
   if (nm) pclose(nm);
   std::sort(ranges.begin(), ranges.end(),

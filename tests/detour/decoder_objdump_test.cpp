@@ -125,13 +125,16 @@ void expectAgreement(const Comparison& result, const char* what) {
   EXPECT_EQ(result.mismatches, 0u) << details;
 }
 
-TEST(DecoderAgainstObjdump, X64NativeBinaries) {
+// The program's own code and its libraries, in the build's own mode.
+TEST(DecoderAgainstObjdump, NativeBinaries) {
   const std::string objdump = kObjdump;
   if (objdump.empty()) GTEST_SKIP() << "objdump (binutils) was not found when configuring";
+  const bool x64 = sizeof(void*) == 8;
   Comparison result;
-  for (const std::string& file : nativeBinaries()) compareWithObjdump(objdump, file, CpuMode::X64, result);
+  for (const std::string& file : nativeBinaries())
+    compareWithObjdump(objdump, file, x64 ? CpuMode::X64 : CpuMode::X86, result);
   ::testing::Test::RecordProperty("instructions_compared", static_cast<int>(result.compared));
-  expectAgreement(result, "x86-64");
+  expectAgreement(result, x64 ? "x86-64" : "x86-32");
 }
 
 TEST(DecoderAgainstObjdump, X86MingwRuntime) {

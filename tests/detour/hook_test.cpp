@@ -1,4 +1,4 @@
-// Real detours on x86-64: functions of this program are hooked, called
+// Real detours on x86-64 and x86: functions of this program are hooked, called
 // through the detour and through the trampoline, disabled, enabled again and
 // restored.
 #include <gtest/gtest.h>
@@ -230,6 +230,7 @@ TEST_F(Hooking, RemovedHookRestoresTheTargetAndCanBeCreatedAgain) {
 // A detour more than 2 GiB away from its target is reached through an
 // absolute jump placed next to the trampoline.
 TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
+  if (sizeof(void*) == 4) GTEST_SKIP() << "on x86 every address is within rel32 reach";
   void* page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(page, MAP_FAILED);
   const uintptr_t detour = reinterpret_cast<uintptr_t>(page);

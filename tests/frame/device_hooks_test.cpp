@@ -96,7 +96,8 @@ TEST_F(DeviceHooksTest, AProgramWithoutTheGamesCodeStillLoadsAndUnloads) {
   AttachWithLevel(2);
   Detach();
   const std::vector<std::string> expected = {
-      "[INFO] Setting hooks...", "[ERROR] No game code at 0x000000000070AAA8: effects are not redirected"};
+      "[INFO] Setting hooks...",
+      "[ERROR] No game code at " + LoggedAddress(0x70AAA8) + ": effects are not redirected"};
   EXPECT_EQ(Lines(), expected);
   ASSERT_TRUE(sim::InstallHostCode());
 }

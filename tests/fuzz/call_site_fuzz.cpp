@@ -22,13 +22,14 @@ std::int32_t Load32(std::uintptr_t address) {
 }
 
 // The pointer an FF 15 / FF 25 at the site names: relative to the next
-// instruction, as on x86-64.
+// instruction on x86-64, the absolute address on x86.
 std::uintptr_t IndirectPointer() {
-  return kSite + 6 + static_cast<std::uintptr_t>(static_cast<std::intptr_t>(Load32(kSite + 2)));
+  const auto operand = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(Load32(kSite + 2)));
+  return sizeof(void*) == 8 ? kSite + 6 + operand : operand;
 }
 
 bool InHostCodePage(std::uintptr_t address) {
-  return address >= sim::kHostCodePage && address + sizeof(std::uintptr_t) <= sim::kHostCodePage + 0x1000;
+  return address >= sim::kHostCodePage && address <= sim::kHostCodePage + 0x1000 - sizeof(std::uintptr_t);
 }
 
 bool IsIndirectBranch() {
@@ -60,7 +61,7 @@ bool ExpectedTarget(std::uintptr_t& target) {
 bool PointsIntoShadowMemory() {
   const std::uintptr_t pointer = IndirectPointer();
   return IsIndirectBranch() && pointer + sizeof(std::uintptr_t) > 0x7FFF8000u &&
-         pointer < (std::uintptr_t{1} << 47);
+         std::uint64_t{pointer} < (std::uint64_t{1} << 47);
 }
 
 }  // namespace

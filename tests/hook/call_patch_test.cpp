@@ -61,17 +61,18 @@ TEST_F(CallPatchTest, RelativeCallAndJumpGiveTheirDestination) {
   EXPECT_EQ(sim::QueryProtection(site), static_cast<DWORD>(PAGE_EXECUTE_READ));
 }
 
-// x86-64 code: the operand of FF 15 / FF 25 is relative to the next
-// instruction, and the pointer it names is 8 bytes wide.
-TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughTheRipRelativePointer) {
+// The operand of FF 15 / FF 25 names a pointer as wide as the build's: relative
+// to the next instruction on x86-64, absolute on x86.
+TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughTheirPointer) {
   const std::uintptr_t site = kPage + 0x200, pointer = kPage + 0x600;
-  const std::uint64_t target = 0x00007F1234567890;
+  const auto target = static_cast<std::uintptr_t>(0x00007F1234567890);
   std::memcpy(reinterpret_cast<void*>(pointer), &target, sizeof target);
   Code(site, {0xFF, 0x15});
-  Put32(site + 2, static_cast<std::uint32_t>(pointer - (site + 6)));
+  Put32(site + 2, IndirectOperand(site, pointer));
   Code(site + 0x40, {0xFF, 0x25});
-  Put32(site + 0x42, static_cast<std::uint32_t>(pointer - (site + 0x46)));
+  Put32(site + 0x42, IndirectOperand(site + 0x40, pointer));
   Seal();
+  const std::uint8_t afterJump = Byte(site + 0x45);
 
   EXPECT_EQ(ReadBranchTarget(site + 0x40, true), target);
   EXPECT_EQ(MakeCallPatch(site, kPage + 0x900, true), target);
@@ -79,16 +80,16 @@ TEST_F(CallPatchTest, IndirectCallAndJumpReadThroughTheRipRelativePointer) {
   EXPECT_EQ(Int(site + 1), 0x900 - 0x200 - 5);
   // The old instruction's sixth byte would run after the call returns: it becomes a NOP.
   EXPECT_EQ(Byte(site + 5), 0x90);
-  EXPECT_EQ(Byte(site + 0x45), 0x00) << "only what is patched changes";
+  EXPECT_EQ(Byte(site + 0x45), afterJump) << "only what is patched changes";
 }
 
 TEST_F(CallPatchTest, SixthByteOnALockedPageLeavesTheIndirectCallWhole) {
   const std::uintptr_t site = kPage + kPageSize - 5;  // the sixth byte lies on the second page
   const std::uintptr_t pointer = kPage + 0x600;
-  const std::uint64_t target = 0x1234;
+  const std::uintptr_t target = 0x1234;
   std::memcpy(reinterpret_cast<void*>(pointer), &target, sizeof target);
   Code(site, {0xFF, 0x15});
-  Put32(site + 2, static_cast<std::uint32_t>(pointer - (site + 6)));
+  Put32(site + 2, IndirectOperand(site, pointer));
   Seal();
   sim::FailVirtualProtectIn(kPage + kPageSize, kPageSize);
   MakeCallPatch(site, kPage, true);
@@ -99,12 +100,20 @@ TEST_F(CallPatchTest, SixthByteOnALockedPageLeavesTheIndirectCallWhole) {
 }
 
 // On x86-64 a rel32 call cannot reach beyond 2 GiB: writing the cut-down
-// displacement would send the game into arbitrary code.
+// displacement would send the game into arbitrary code. On x86 the address
+// space wraps, and a destination more than 2 GiB above is reached downwards.
 TEST_F(CallPatchTest, DestinationOutOfReachIsRefusedAndNamed) {
   const std::uintptr_t site = kPage + 0x100;
   Code(site, {0xE8, 0x00, 0x10, 0x00, 0x00});
   Seal();
-  const std::uintptr_t far = 0x00007F0000001000;
+  if (sizeof(void*) == 4) {
+    const auto high = static_cast<std::uintptr_t>(0xF0000000);
+    MakeCallPatch(site, high, true);
+    EXPECT_EQ(static_cast<std::uint32_t>(Int(site + 1)), 0xF0000000u - 0x30000105u);
+    EXPECT_TRUE(DebuggerLines().empty());
+    return;
+  }
+  const auto far = static_cast<std::uintptr_t>(0x00007F0000001000);
   EXPECT_EQ(MakeCallPatch(site, far, true), site + 0x1005);
   EXPECT_EQ(Byte(site), 0xE8);
   EXPECT_EQ(Int(site + 1), 0x1000);
@@ -154,8 +163,8 @@ TEST_F(CallPatchTest, FailedProtectionChangeWritesNothingAndSaysWhere) {
   EXPECT_EQ(Int(site + 1), 0x1000);
   auto lines = DebuggerLines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0],
-            "[ERROR] Cannot patch the call at 0x0000000030000100: its page protection could not be changed");
+  EXPECT_EQ(lines[0], "[ERROR] Cannot patch the call at " + LoggedAddress(site) +
+                          ": its page protection could not be changed");
 }
 
 TEST_F(CallPatchTest, DisplacementOnALockedPageLeavesTheInstructionWhole) {

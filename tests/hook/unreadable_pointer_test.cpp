@@ -22,10 +22,9 @@ class UnreadablePointerTest : public HostFixture {
     loaderConfig = LoaderConfig();
     HostFixture::TearDown();
   }
-  // Puts "FF <modrm> <operand>" at the game's call site, the operand naming
-  // `pointer` relative to the next instruction, as on x86-64.
+  // Puts "FF <modrm> <operand>" at the game's call site, the operand naming `pointer`.
   void IndirectBranchAtSite(std::uint8_t modrm, std::uintptr_t pointer) {
-    const auto operand = static_cast<std::uint32_t>(pointer - (sim::kHostCallSite + 6));
+    const auto operand = IndirectOperand(sim::kHostCallSite, pointer);
     const std::uint8_t code[6] = {0xFF,
                                   modrm,
                                   static_cast<std::uint8_t>(operand),
@@ -45,17 +44,19 @@ TEST_F(UnreadablePointerTest, PointerIntoUnmappedMemoryGivesNullAndAWarning) {
   EXPECT_EQ(MakeCallPatch(sim::kHostCallSite, 0x10002000, true), 0u);
   EXPECT_EQ(ReadBranchTarget(sim::kHostCallSite, true), 0x10002000u) << "the call is written all the same";
   EXPECT_EQ(DebuggerLines(),
-            std::vector<std::string>{"[WARN] The branch at 0x000000000070AAA8 reads its "
-                                     "destination from unreadable memory at 0x0000000025252525"});
+            std::vector<std::string>{"[WARN] The branch at " + LoggedAddress(sim::kHostCallSite) +
+                                     " reads its destination from unreadable memory at " +
+                                     LoggedAddress(0x25252525)});
 }
 
 TEST_F(UnreadablePointerTest, PointerWhoseLastByteIsUnmappedGivesNull) {
-  // The eight bytes would run from the game's code page into the unmapped page after it.
-  IndirectBranchAtSite(0x15, sim::kHostCodePage + 0xFFA);
+  // The pointer's bytes would run from the game's code page into the unmapped page after it.
+  const std::uintptr_t lastPointer = sim::kHostCodePage + 0x1000 - sizeof(void*);
+  IndirectBranchAtSite(0x15, lastPointer + 2);
   EXPECT_EQ(ReadBranchTarget(sim::kHostCallSite, true), 0u);
-  IndirectBranchAtSite(0x15, sim::kHostCodePage + 0xFF8);
+  IndirectBranchAtSite(0x15, lastPointer);
   std::uintptr_t expected = 0;
-  std::memcpy(&expected, reinterpret_cast<const void*>(sim::kHostCodePage + 0xFF8), sizeof(expected));
+  std::memcpy(&expected, reinterpret_cast<const void*>(lastPointer), sizeof(expected));
   EXPECT_EQ(ReadBranchTarget(sim::kHostCallSite, true), expected) << "a pointer inside the page is read";
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -94,4 +95,15 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& expected)
     if (WithoutStamp(line) == expected) return true;
   }
   return false;
+}
+
+std::string LoggedAddress(std::uintptr_t address) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "0x%0*llX", static_cast<int>(sizeof(void*) * 2),
+                static_cast<unsigned long long>(address));
+  return text;
+}
+
+std::uint32_t IndirectOperand(std::uintptr_t site, std::uintptr_t pointer) {
+  return static_cast<std::uint32_t>(sizeof(void*) == 8 ? pointer - (site + 6) : pointer);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,13 @@ class HostFixture : public ::testing::Test {
   std::string previousDir;
   bool attached = false;
 };
+
+// An address as log lines write it: as many digits as the build's pointers.
+std::string LoggedAddress(std::uintptr_t address);
+
+// The operand of FF 15 / FF 25 at `site` that names the pointer at `pointer`:
+// relative to the next instruction on x86-64, the absolute address on x86.
+std::uint32_t IndirectOperand(std::uintptr_t site, std::uintptr_t pointer);
 
 // Strips the "[YYYY-MM-DD hh:mm:ss.mmm] " stamp from a log line when present.
 std::string WithoutStamp(const std::string& line);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the x86-64 Windows test programs under wine64 in a virtual X server.
-#   run_under_wine.sh prefix <wine64> <prefix>
+# Runs the Windows test programs under Wine (wine64, or 32-bit wine) in a virtual X server.
+#   run_under_wine.sh prefix <wine> <prefix>
 #       creates the private Wine prefix (wineboot) with the settings the tests need
-#   run_under_wine.sh run <wine64> <prefix> <work dir> <program.exe> [file or folder to copy]... [-- args]
+#   run_under_wine.sh run <wine> <prefix> <work dir> <program.exe> [file or folder to copy]... [-- args]
 #       copies the program and the files into a fresh work dir and runs it there
 # Exits 77 (skip) only when Wine cannot start at all, and says why.
 set -uo pipefail
@@ -17,7 +17,12 @@ wineserver="$(dirname "$wine")/wineserver"
 [ -x "$wineserver" ] || wineserver="$(command -v wineserver || true)"
 cannot_start="$prefix.cannot-start"
 
+# VANTORIX_REQUIRE_WINE=1 (CI) turns a skip into a failure.
 skip() {
+  if [ "${VANTORIX_REQUIRE_WINE:-0}" = 1 ]; then
+    echo "FAILED: $1"
+    exit 1
+  fi
   echo "SKIPPED: $1"
   exit 77
 }
@@ -30,7 +35,7 @@ stop_server() {
   [ -n "$wineserver" ] && timeout 20 "$wineserver" -k >/dev/null 2>&1
 }
 
-if [ ! -x "$wine" ]; then skip "wine64 is not installed (scripts/setup.sh installs it)"; fi
+if [ ! -x "$wine" ]; then skip "$wine is not installed (scripts/setup.sh installs it)"; fi
 
 if [ "$mode" = prefix ]; then
   if [ -f "$prefix/.ready" ]; then
@@ -63,7 +68,7 @@ work="$1" program="$2"
 shift 2
 rm -rf "$work"
 mkdir -p "$work"
-[ -f "$program" ] || { echo "$program not found: build the win64 preset first (scripts/test.sh does)"; exit 1; }
+[ -f "$program" ] || { echo "$program not found: build its preset first (scripts/test.sh does)"; exit 1; }
 cp "$program" "$work/"
 while [ $# -gt 0 ] && [ "$1" != -- ]; do
   if [ -d "$1" ]; then cp -r "$1"/. "$work/"; else cp "$1" "$work/" || exit 1; fi

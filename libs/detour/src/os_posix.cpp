@@ -182,11 +182,11 @@ bool findMapping(uintptr_t address, Mapping& found) {
   return hit;
 }
 
+#if defined(__x86_64__)
 uint64_t distance(uintptr_t a, uintptr_t b) {
   return a > b ? a - b : b - a;
 }
 
-#if defined(__x86_64__)
 // The free range of `size` bytes closest to `target`, all of it within reach.
 uintptr_t nearestFreeRange(uintptr_t target, size_t size) {
   const uintptr_t page = pageSize();

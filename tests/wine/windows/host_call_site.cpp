@@ -11,6 +11,7 @@ namespace {
 
 alignas(4096) unsigned char hostImage[0x600000];
 
+#if defined(_WIN64)
 // sub rsp, 0x58; the five stack arguments copied down into the new frame;
 // call rel32; add rsp, 0x58; ret. The callee sees the caller's nine
 // arguments exactly as a direct call would pass them.
@@ -38,6 +39,33 @@ struct UnwindData {
   unsigned char codes[4] = {4, static_cast<unsigned char>(((kFrame / 8 - 1) << 4) | 2), 0, 0};
 };
 
+void RegisterUnwindData(std::uintptr_t begin, std::uintptr_t start, std::size_t size) {
+  auto* unwind = reinterpret_cast<UnwindData*>(kHostCallSite + 0x40);
+  *unwind = UnwindData{};
+  static RUNTIME_FUNCTION function;
+  function.BeginAddress = static_cast<DWORD>(start - begin);
+  function.EndAddress = static_cast<DWORD>(start + size - begin);
+  function.UnwindData = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(unwind) - begin);
+  RtlAddFunctionTable(&function, 1, begin);
+}
+#else
+// __stdcall: nine pushes of [esp+0x24] copy the caller's arguments down, from
+// the last to the first; call rel32; ret 0x24 pops the caller's arguments.
+constexpr std::size_t kCallOffset = 9 * 4;
+
+std::vector<unsigned char> FunctionBytes(std::int32_t displacement) {
+  std::vector<unsigned char> code;
+  for (int i = 0; i < 9; ++i) code.insert(code.end(), {0xFF, 0x74, 0x24, 0x24});
+  code.push_back(0xE8);
+  for (int b = 0; b < 4; ++b) code.push_back(static_cast<unsigned char>(displacement >> (8 * b)));
+  code.insert(code.end(), {0xC2, 0x24, 0x00});
+  return code;
+}
+
+// x86 code unwinds through the frame chain: nothing to register.
+void RegisterUnwindData(std::uintptr_t, std::uintptr_t, std::size_t) {}
+#endif
+
 }  // namespace
 
 CreateEffectFromResource BuildHostCallSite() {
@@ -50,20 +78,14 @@ CreateEffectFromResource BuildHostCallSite() {
     return nullptr;
   }
   const auto import = reinterpret_cast<std::uintptr_t>(&D3DXCreateEffectFromResourceA);
-  const auto distance = static_cast<long long>(import - (kHostCallSite + 5));
+  const auto distance = static_cast<long long>(import) - static_cast<long long>(kHostCallSite + 5);
   if (distance < INT32_MIN || distance > INT32_MAX) {
     std::printf("the import at 0x%llX is out of rel32 reach\n", static_cast<unsigned long long>(import));
     return nullptr;
   }
   const std::vector<unsigned char> code = FunctionBytes(static_cast<std::int32_t>(distance));
   std::memcpy(reinterpret_cast<void*>(start), code.data(), code.size());
-  auto* unwind = reinterpret_cast<UnwindData*>(kHostCallSite + 0x40);
-  *unwind = UnwindData{};
-  static RUNTIME_FUNCTION function;
-  function.BeginAddress = static_cast<DWORD>(start - begin);
-  function.EndAddress = static_cast<DWORD>(start + code.size() - begin);
-  function.UnwindData = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(unwind) - begin);
-  RtlAddFunctionTable(&function, 1, begin);
+  RegisterUnwindData(begin, start, code.size());
   DWORD old = 0;
   VirtualProtect(reinterpret_cast<void*>(start & ~std::uintptr_t{0xFFF}), 0x2000, PAGE_EXECUTE_READ, &old);
   FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<void*>(start), code.size());
