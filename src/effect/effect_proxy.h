@@ -4,10 +4,13 @@
 // the bytes of every value set through it, so that hot reload can swap the
 // compiled effect while the game keeps its handles and values.
 //
-// Like the effect it wraps, a proxy takes no lock: the game uses it on the
-// thread that draws with it, which is the thread whose EndScene runs the
-// panel, the "Time" update and hot reload. Its calls stay as cheap as the
-// effect's own; only the reference count is shared between threads.
+// Like the effect it wraps, a proxy takes no lock on the game's calls: the
+// game uses it on one thread at a time, which may be a loading thread before
+// the render thread draws with it. The plug-in's own work on the proxy (the
+// per-frame values, the panel, hot reload) runs only while the game's last
+// call came from the thread doing that work, so the two never overlap; work
+// found waiting is done by the game's next call from another thread, which
+// is the one call that may wait, for work in progress, on pluginWorkLock.
 #pragma once
 
 #include <atomic>
@@ -19,6 +22,10 @@
 #include "effect/handle_cache.h"
 #include "params/shader_param.h"
 #include "platform/direct3d.h"
+#include "platform/thread_tag.h"
+
+// Holds one reference on `texture` in `kept`, in place of the one held before.
+void KeepTexture(IDirect3DBaseTexture9*& kept, IDirect3DBaseTexture9* texture);
 
 // Orders handles by their address, as unsigned values.
 struct HandleAddressLess {
@@ -156,6 +163,8 @@ class EffectProxy : public ID3DXEffect {
   // Records the bytes under the handle's remembered name. False only when
   // memory ran out (after an ERROR line); nothing was changed then.
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
+  bool RecordTexture(D3DXHANDLE handle, IDirect3DBaseTexture9* texture);
+  const char* NamePassedAsHandle(D3DXHANDLE handle);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
   // Parameter handles are resolved once per generation of handleCache.
@@ -168,6 +177,32 @@ class EffectProxy : public ID3DXEffect {
   // previous effect. The only place that changes innerEffect after
   // construction.
   void SwapInnerEffect(ID3DXEffect* newEffect);
+
+  // Every game call but reference counting starts here. A call from another
+  // thread than the last one waits for the plug-in's work in progress and
+  // does the work left for it.
+  void EnterGameCall() {
+    if (gameThread.load(std::memory_order_relaxed) != CurrentThreadTag()) MoveToCallingThread();
+  }
+  void MoveToCallingThread();
+  // Runs `work` under pluginWorkLock when the game's last call came from this
+  // thread, and answers whether it ran.
+  template <class Work>
+  bool WorkOnGameThread(Work&& work) {
+    EnterCriticalSection(&pluginWorkLock);
+    const bool mine = gameThread.load(std::memory_order_relaxed) == CurrentThreadTag();
+    if (mine) work();
+    LeaveCriticalSection(&pluginWorkLock);
+    return mine;
+  }
+  // A reloaded effect (the caller's reference) goes in now, or once the game
+  // has ended drawing with the current one, on its thread. True when now.
+  bool InstallReloadedEffect(ID3DXEffect* newEffect);
+  // The per-frame work: a waiting reload, then "Time" (not recorded).
+  void FrameWork(float time);
+  // The textures the game set through the proxy hold a reference each until
+  // the game sets another, the proxy goes or the plug-in unloads.
+  void ReleaseRecordedTextures();
 
   // The tunable-parameter model (params/annotation_model.cpp), its saved
   // settings (params/settings_file.cpp) and its panel (params/parameter_panel.cpp).
@@ -188,4 +223,17 @@ class EffectProxy : public ID3DXEffect {
   // Parameter handles resolved on the current inner effect
   // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
   HandleCache handleCache;
+  // The thread the game last called the proxy on (see EnterGameCall).
+  std::atomic<std::uintptr_t> gameThread;
+  CRITICAL_SECTION pluginWorkLock;
+  // The plug-in's work left for the game's thread; under pluginWorkLock.
+  ID3DXEffect* waitingEffect = nullptr;
+  bool timeWaiting = false;
+  // Between the game's Begin and End: the inner effect must stay. Game thread only.
+  bool begun = false;
+  // Textures set by the game, by parameter name, one reference each.
+  std::map<std::string, IDirect3DBaseTexture9*, std::less<>> recordedTextures;
+
+ private:
+  void DoWaitingWork();
 };

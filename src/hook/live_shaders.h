@@ -21,5 +21,6 @@ extern CRITICAL_SECTION liveShadersLock;
 // when there is nothing to update. Written under the lock.
 extern std::atomic<bool> anyLiveShader;
 
-// Releases the list's reference on every proxy and empties the list.
+// Releases the list's reference on every proxy, and each proxy's references
+// on the textures the game set, and empties the list.
 void ReleaseLiveShaders();

@@ -3,6 +3,7 @@
 #include <MinHook.h>
 
 #include "core/log.h"
+#include "core/plugin_calls.h"
 #include "effect/engine_uniforms.h"
 #include "overlay/end_key.h"
 #include "overlay/hot_reload.h"
@@ -68,6 +69,8 @@ void InstallDeviceHooks(IDirect3DDevice9* device) {
 }
 
 HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
+  PluginCall call;
+  if (!call.Admitted()) return overlayState.endSceneTrampoline(device);
   InitializeOverlayOnce(device);
   PollEndKey();
   ServeReloadRequest(device);
@@ -77,7 +80,8 @@ HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
 }
 
 HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
-  const bool overlay = overlayState.overlayInitialized.load(std::memory_order_relaxed);
+  PluginCall call;
+  const bool overlay = call.Admitted() && overlayState.overlayInitialized.load(std::memory_order_relaxed);
   if (overlay) InvalidateOverlayDeviceObjects();
   const HRESULT result = overlayState.resetTrampoline(device, parameters);
   if (overlay) RecreateOverlayDeviceObjects();
@@ -87,6 +91,8 @@ HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMET
 void RemoveDeviceHooks() {
   if (!hookingLibraryInitialized) return;
   MH_DisableHook(MH_ALL_HOOKS);
+  // A game thread may still be in a detour, on its way to a trampoline.
+  WaitForPluginCallsToLeave();
   MH_Uninitialize();
   hookingLibraryInitialized = false;
   overlayState.deviceHooksInstalled = false;

@@ -75,8 +75,10 @@ void Reload(IDirect3DDevice9* device, const ReloadEntry& entry) {
     effect->Release();
     return;
   }
-  entry.proxy->SwapInnerEffect(effect);
+  const bool installed = entry.proxy->InstallReloadedEffect(effect);
   LogInfo("[OK] Reloaded: %s", entry.name.c_str());
+  if (!installed)
+    LogInfo("%s is in use: the reloaded effect takes over once the game is done with it", entry.name.c_str());
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ void DrawShaderTabs() {
       if (!shader.proxy) continue;
       ImGui::PushID(static_cast<int>(i));
       if (ImGui::BeginTabItem(shader.name.c_str(), nullptr, 0)) {
-        shader.proxy->DrawParameterPanel();
+        EffectProxy& proxy = *shader.proxy;
+        if (!proxy.WorkOnGameThread([&] { proxy.DrawParameterPanel(); }))
+          ImGui::TextDisabled("The game is loading this shader on another thread.");
         ImGui::EndTabItem();
       }
       ImGui::PopID();
@@ -48,7 +50,11 @@ void DrawShaderTabs() {
 void SaveAllShaders() {
   EnterCriticalSection(&liveShadersLock);
   for (const LoadedShader& shader : liveShaders) {
-    if (shader.proxy) shader.proxy->SaveParameterSettings();
+    if (!shader.proxy) continue;
+    // The tuned values are the plug-in's own: saved whichever thread the game uses the effect on.
+    EnterCriticalSection(&shader.proxy->pluginWorkLock);
+    shader.proxy->SaveParameterSettings();
+    LeaveCriticalSection(&shader.proxy->pluginWorkLock);
   }
   LeaveCriticalSection(&liveShadersLock);
 }
@@ -82,8 +88,9 @@ void InitializeOverlay(IDirect3DDevice9* device) {
   ImGui_ImplWin32_Init(overlayState.overlayWindow);
   ImGui_ImplDX9_Init(device);
   ApplyOverlayTheme();
-  overlayState.previousWndProc = SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC,
-                                                   reinterpret_cast<LONG_PTR>(&OverlayWndProc));
+  overlayState.previousWndProc.store(SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC,
+                                                       reinterpret_cast<LONG_PTR>(&OverlayWndProc)),
+                                     std::memory_order_release);
   overlayState.overlayInitialized.store(true, std::memory_order_relaxed);
   LogInfo("ImGui Initialized.");
 }
@@ -116,9 +123,8 @@ void RecreateOverlayDeviceObjects() {
 void ShutdownOverlay() {
   if (!overlayState.overlayInitialized.load(std::memory_order_relaxed)) return;
   OverlayLocked locked;
-  if (overlayState.previousWndProc != 0) {
-    SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC, overlayState.previousWndProc);
-  }
+  const LONG_PTR previousWndProc = overlayState.previousWndProc.load(std::memory_order_relaxed);
+  if (previousWndProc != 0) SetWindowLongPtrA(overlayState.overlayWindow, GWLP_WNDPROC, previousWndProc);
   ImGui_ImplDX9_Shutdown();
   ImGui_ImplWin32_Shutdown();
   ImGui::DestroyContext(nullptr);

@@ -21,7 +21,9 @@ struct OverlayState {
   std::atomic<bool> overlayInitialized{false};
   std::atomic<bool> overlayVisible{false};
   HWND overlayWindow = nullptr;
-  LONG_PTR previousWndProc = 0;  // as SetWindowLongPtrA returned it; 0 when it failed
+  // As SetWindowLongPtrA returned it; 0 when it failed. Kept after shutdown
+  // for the messages that reach the procedure while the plug-in unloads.
+  std::atomic<LONG_PTR> previousWndProc{0};
   std::atomic<bool> reloadRequested{false};
   bool endKeyLatched = false;  // render thread only
 };

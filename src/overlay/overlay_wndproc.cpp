@@ -3,6 +3,7 @@
 // first and the host does not see mouse and keyboard input (except Escape).
 #include <imgui.h>
 
+#include "core/plugin_calls.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 
@@ -24,22 +25,27 @@ bool InRange(UINT message, UINT first, UINT last) {
 
 // Dear ImGui sees the message under the overlay lock; the host's procedure
 // runs after the lock is left, so that it may do anything, even wait for the
-// render thread.
+// render thread. A message that arrives while the plug-in unloads finds the
+// context gone (or going) and only reaches the host.
 LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   constexpr auto relaxed = std::memory_order_relaxed;
-  LONG_PTR previousWndProc = 0;
   {
-    OverlayLocked locked;
-    if (message == WM_KEYDOWN && wParam == VK_INSERT) {
-      overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
-      ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+    PluginCall call;
+    if (call.Admitted()) {
+      OverlayLocked locked;
+      if (overlayState.overlayInitialized.load(relaxed)) {
+        if (message == WM_KEYDOWN && wParam == VK_INSERT) {
+          overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
+          ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+        }
+        if (overlayState.overlayVisible.load(relaxed)) {
+          if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
+          if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
+          if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
+        }
+      }
     }
-    if (overlayState.overlayVisible.load(relaxed) && overlayState.overlayInitialized.load(relaxed)) {
-      if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
-      if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
-      if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
-    }
-    previousWndProc = overlayState.previousWndProc;
   }
+  const LONG_PTR previousWndProc = overlayState.previousWndProc.load(std::memory_order_acquire);
   return CallWindowProcA(reinterpret_cast<WNDPROC>(previousWndProc), window, message, wParam, lParam);
 }

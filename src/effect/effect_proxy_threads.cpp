@@ -1,0 +1,60 @@
+// Where the plug-in's own work on a proxy meets the game's calls: the game
+// moving its calls to another thread, and the work left waiting for it.
+#include "effect/effect_proxy.h"
+#include "effect/engine_uniforms.h"
+
+namespace {
+
+bool CalledLastFromThisThread(const EffectProxy& proxy) {
+  return proxy.gameThread.load(std::memory_order_relaxed) == CurrentThreadTag();
+}
+
+}  // namespace
+
+void EffectProxy::MoveToCallingThread() {
+  EnterCriticalSection(&pluginWorkLock);
+  gameThread.store(CurrentThreadTag(), std::memory_order_relaxed);
+  DoWaitingWork();
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+// On the game's thread, under pluginWorkLock. A begun effect keeps drawing
+// until the game's End: the game's EndPass and End belong to it.
+void EffectProxy::DoWaitingWork() {
+  if (waitingEffect && !begun) {
+    ID3DXEffect* effect = waitingEffect;
+    waitingEffect = nullptr;
+    SwapInnerEffect(effect);
+  }
+  if (timeWaiting && innerEffect) innerEffect->SetFloat("Time", ElapsedSeconds());
+  timeWaiting = false;
+}
+
+bool EffectProxy::InstallReloadedEffect(ID3DXEffect* newEffect) {
+  EnterCriticalSection(&pluginWorkLock);
+  if (waitingEffect) waitingEffect->Release();  // an older reload that never got in
+  waitingEffect = newEffect;
+  if (CalledLastFromThisThread(*this)) DoWaitingWork();
+  const bool installed = waitingEffect == nullptr;
+  LeaveCriticalSection(&pluginWorkLock);
+  return installed;
+}
+
+void EffectProxy::FrameWork(float time) {
+  EnterCriticalSection(&pluginWorkLock);
+  if (CalledLastFromThisThread(*this)) {
+    DoWaitingWork();
+    if (innerEffect) innerEffect->SetFloat("Time", time);
+  } else {
+    timeWaiting = true;
+  }
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+void EffectProxy::ReleaseRecordedTextures() {
+  for (auto& entry : recordedTextures) {
+    if (entry.second) entry.second->Release();
+  }
+  recordedTextures.clear();
+  InvalidateResolvedHandles(handleCache);  // slots pointed into the entries
+}
