@@ -179,21 +179,28 @@ class EffectProxy : public ID3DXEffect {
   void SwapInnerEffect(ID3DXEffect* newEffect);
 
   // Every game call but reference counting starts here. A call from another
-  // thread than the last one waits for the plug-in's work in progress and
-  // does the work left for it.
+  // thread than the last one, or one that finds plug-in work left for it (the
+  // low bit of gameThread), waits for the plug-in's work in progress and does
+  // what was left.
   void EnterGameCall() {
     if (gameThread.load(std::memory_order_relaxed) != CurrentThreadTag()) MoveToCallingThread();
   }
   void MoveToCallingThread();
   // Runs `work` under pluginWorkLock when the game's last call came from this
-  // thread, and answers whether it ran.
+  // thread, after the work left waiting, and answers whether it ran.
   template <class Work>
   bool WorkOnGameThread(Work&& work) {
     EnterCriticalSection(&pluginWorkLock);
-    const bool mine = gameThread.load(std::memory_order_relaxed) == CurrentThreadTag();
-    if (mine) work();
+    const bool mine = CalledLastFromThisThread();
+    if (mine) {
+      DoWaitingWork();
+      work();
+    }
     LeaveCriticalSection(&pluginWorkLock);
     return mine;
+  }
+  bool CalledLastFromThisThread() const {
+    return (gameThread.load(std::memory_order_relaxed) & ~std::uintptr_t(1)) == CurrentThreadTag();
   }
   // A reloaded effect (the caller's reference) goes in now, or once the game
   // has ended drawing with the current one, on its thread. True when now.
@@ -223,7 +230,8 @@ class EffectProxy : public ID3DXEffect {
   // Parameter handles resolved on the current inner effect
   // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
   HandleCache handleCache;
-  // The thread the game last called the proxy on (see EnterGameCall).
+  // The thread the game last called the proxy on, plus 1 while plug-in work
+  // waits for the game's next call (see EnterGameCall).
   std::atomic<std::uintptr_t> gameThread;
   CRITICAL_SECTION pluginWorkLock;
   // The plug-in's work left for the game's thread; under pluginWorkLock.
@@ -235,5 +243,7 @@ class EffectProxy : public ID3DXEffect {
   std::map<std::string, IDirect3DBaseTexture9*, std::less<>> recordedTextures;
 
  private:
+  // On the game's thread, under pluginWorkLock.
   void DoWaitingWork();
+  void LeaveWorkWaiting();
 };

@@ -3,18 +3,11 @@
 #include "effect/effect_proxy.h"
 #include "effect/engine_uniforms.h"
 
-namespace {
-
-bool CalledLastFromThisThread(const EffectProxy& proxy) {
-  return proxy.gameThread.load(std::memory_order_relaxed) == CurrentThreadTag();
-}
-
-}  // namespace
-
 void EffectProxy::MoveToCallingThread() {
   EnterCriticalSection(&pluginWorkLock);
   gameThread.store(CurrentThreadTag(), std::memory_order_relaxed);
   DoWaitingWork();
+  if (waitingEffect) LeaveWorkWaiting();  // begun: the next call tries again
   LeaveCriticalSection(&pluginWorkLock);
 }
 
@@ -30,23 +23,29 @@ void EffectProxy::DoWaitingWork() {
   timeWaiting = false;
 }
 
+void EffectProxy::LeaveWorkWaiting() {
+  gameThread.fetch_or(1, std::memory_order_relaxed);
+}
+
 bool EffectProxy::InstallReloadedEffect(ID3DXEffect* newEffect) {
   EnterCriticalSection(&pluginWorkLock);
   if (waitingEffect) waitingEffect->Release();  // an older reload that never got in
   waitingEffect = newEffect;
-  if (CalledLastFromThisThread(*this)) DoWaitingWork();
+  if (CalledLastFromThisThread()) DoWaitingWork();
   const bool installed = waitingEffect == nullptr;
+  if (!installed) LeaveWorkWaiting();
   LeaveCriticalSection(&pluginWorkLock);
   return installed;
 }
 
 void EffectProxy::FrameWork(float time) {
   EnterCriticalSection(&pluginWorkLock);
-  if (CalledLastFromThisThread(*this)) {
+  if (CalledLastFromThisThread()) {
     DoWaitingWork();
     if (innerEffect) innerEffect->SetFloat("Time", time);
   } else {
     timeWaiting = true;
+    LeaveWorkWaiting();
   }
   LeaveCriticalSection(&pluginWorkLock);
 }
