@@ -108,7 +108,9 @@ HRESULT STDMETHODCALLTYPE EffectProxy::EndPass() {
 HRESULT STDMETHODCALLTYPE EffectProxy::End() {
   EnterGameCall();
   begun = false;
-  return innerEffect->End();
+  const HRESULT result = innerEffect->End();
+  EndWaitingWork();
+  return result;
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::GetDevice(LPDIRECT3DDEVICE9* ppDevice) {

@@ -182,10 +182,13 @@ class EffectProxy : public ID3DXEffect {
   // thread than the last one, or one that finds plug-in work left for it (the
   // low bit of gameThread), waits for the plug-in's work in progress and does
   // what was left.
+  bool OnGameThread() const { return gameThread.load(std::memory_order_relaxed) == CurrentThreadTag(); }
   void EnterGameCall() {
-    if (gameThread.load(std::memory_order_relaxed) != CurrentThreadTag()) MoveToCallingThread();
+    if (!OnGameThread()) MoveToCallingThread();
   }
   void MoveToCallingThread();
+  // After the game's End: a reload that waited for it goes in.
+  void EndWaitingWork();
   // Runs `work` under pluginWorkLock when the game's last call came from this
   // thread, after the work left waiting, and answers whether it ran.
   template <class Work>
@@ -237,6 +240,8 @@ class EffectProxy : public ID3DXEffect {
   // The plug-in's work left for the game's thread; under pluginWorkLock.
   ID3DXEffect* waitingEffect = nullptr;
   bool timeWaiting = false;
+  // Whether waitingEffect is set, for the game's End to look without the lock.
+  std::atomic<bool> effectWaiting{false};
   // Between the game's Begin and End: the inner effect must stay. Game thread only.
   bool begun = false;
   // Textures set by the game, by parameter name, one reference each.

@@ -6,8 +6,7 @@
 void EffectProxy::MoveToCallingThread() {
   EnterCriticalSection(&pluginWorkLock);
   gameThread.store(CurrentThreadTag(), std::memory_order_relaxed);
-  DoWaitingWork();
-  if (waitingEffect) LeaveWorkWaiting();  // begun: the next call tries again
+  DoWaitingWork();  // a begun effect's reload is left for its End
   LeaveCriticalSection(&pluginWorkLock);
 }
 
@@ -17,6 +16,7 @@ void EffectProxy::DoWaitingWork() {
   if (waitingEffect && !begun) {
     ID3DXEffect* effect = waitingEffect;
     waitingEffect = nullptr;
+    effectWaiting.store(false, std::memory_order_relaxed);
     SwapInnerEffect(effect);
   }
   if (timeWaiting && innerEffect) innerEffect->SetFloat("Time", ElapsedSeconds());
@@ -31,6 +31,7 @@ bool EffectProxy::InstallReloadedEffect(ID3DXEffect* newEffect) {
   EnterCriticalSection(&pluginWorkLock);
   if (waitingEffect) waitingEffect->Release();  // an older reload that never got in
   waitingEffect = newEffect;
+  effectWaiting.store(true, std::memory_order_relaxed);
   if (CalledLastFromThisThread()) DoWaitingWork();
   const bool installed = waitingEffect == nullptr;
   if (!installed) LeaveWorkWaiting();
@@ -47,6 +48,13 @@ void EffectProxy::FrameWork(float time) {
     timeWaiting = true;
     LeaveWorkWaiting();
   }
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+void EffectProxy::EndWaitingWork() {
+  if (!effectWaiting.load(std::memory_order_relaxed)) return;
+  EnterCriticalSection(&pluginWorkLock);
+  DoWaitingWork();
   LeaveCriticalSection(&pluginWorkLock);
 }
 

@@ -56,6 +56,15 @@ void Transpose(const D3DXMATRIX* matrices, UINT count, D3DXMATRIX* transposed) {
   }
 }
 
+// The game's call again once the proxy has moved to the calling thread. Kept
+// out of line, like the long way below, so that the usual way needs no stack
+// frame.
+template <class Call>
+[[gnu::noinline]] HRESULT MoveThenCall(EffectProxy& proxy, Call call) {
+  proxy.MoveToCallingThread();
+  return call();
+}
+
 // The long way of a setter taking a 32-bit value: record, then forward with
 // the handle resolved (which fills its slot for the next call). Kept out of
 // line so that the short way needs no stack frame.
@@ -85,7 +94,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetValue(D3DXHANDLE hParameter, LPCVOID p
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetBool(D3DXHANDLE hParameter, BOOL b) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetBool(hParameter, b); });
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &b))
     return innerEffect->SetBool(slot->resolved, b);
   return RecordThenForward(*this, hParameter, b, [this](D3DXHANDLE resolved, BOOL value) {
@@ -102,7 +111,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetBoolArray(D3DXHANDLE hParameter, const
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetInt(D3DXHANDLE hParameter, INT n) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetInt(hParameter, n); });
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &n))
     return innerEffect->SetInt(slot->resolved, n);
   return RecordThenForward(*this, hParameter, n, [this](D3DXHANDLE resolved, INT value) {
@@ -119,7 +128,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetIntArray(D3DXHANDLE hParameter, const 
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetFloat(D3DXHANDLE hParameter, FLOAT f) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetFloat(hParameter, f); });
   if (ResolvedHandle* slot = RecordInPlace<kScalarBytes>(*this, hParameter, &f))
     return innerEffect->SetFloat(slot->resolved, f);
   return RecordThenForward(*this, hParameter, f, [this](D3DXHANDLE resolved, FLOAT value) {
@@ -136,7 +145,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetFloatArray(D3DXHANDLE hParameter, cons
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetVector(D3DXHANDLE hParameter, const D3DXVECTOR4* pVector) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetVector(hParameter, pVector); });
   if (ResolvedHandle* slot = RecordInPlace<kVectorBytes>(*this, hParameter, pVector))
     return innerEffect->SetVector(slot->resolved, pVector);
   if (!RecordParameterValue(hParameter, pVector, kVectorBytes)) return E_OUTOFMEMORY;
@@ -153,7 +162,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::SetVectorArray(D3DXHANDLE hParameter, con
 }
 
 HRESULT STDMETHODCALLTYPE EffectProxy::SetMatrix(D3DXHANDLE hParameter, const D3DXMATRIX* pMatrix) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetMatrix(hParameter, pMatrix); });
   if (ResolvedHandle* slot = RecordInPlace<kMatrixBytes>(*this, hParameter, pMatrix))
     return innerEffect->SetMatrix(slot->resolved, pMatrix);
   if (!RecordParameterValue(hParameter, pMatrix, kMatrixBytes)) return E_OUTOFMEMORY;
@@ -305,7 +314,7 @@ HRESULT STDMETHODCALLTYPE EffectProxy::GetString(D3DXHANDLE hParameter, LPCSTR* 
 
 // Recorded with a reference of the proxy's own, to be set again after a reload.
 HRESULT STDMETHODCALLTYPE EffectProxy::SetTexture(D3DXHANDLE hParameter, LPDIRECT3DBASETEXTURE9 pTexture) {
-  EnterGameCall();
+  if (!OnGameThread()) return MoveThenCall(*this, [=] { return SetTexture(hParameter, pTexture); });
   ResolvedHandle* slot = FindResolvedHandle(handleCache, hParameter);
   if (slot && slot->texture) {
     KeepTexture(*slot->texture, pTexture);
