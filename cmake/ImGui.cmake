@@ -32,6 +32,11 @@ add_library(imgui_backends STATIC
   ${IMGUI_DIR}/backends/imgui_impl_dx9.cpp)
 target_include_directories(imgui_backends SYSTEM PUBLIC ${IMGUI_DIR}/backends)
 target_link_libraries(imgui_backends PUBLIC imgui)
+# The overlay never navigates with a gamepad. Without this documented switch
+# the Win32 backend loads an XInput DLL at start-up and unloads it at shutdown,
+# which runs inside the plug-in's detach; Wine's XInput has a thread that may
+# still return into the DLL as it is unmapped.
+target_compile_definitions(imgui_backends PRIVATE IMGUI_IMPL_WIN32_DISABLE_GAMEPAD)
 if(WIN32)
   # Display and composition helpers of the Win32 backend (GetDeviceCaps, Dwm*).
   target_link_libraries(imgui_backends PUBLIC d3d9 dwmapi gdi32)

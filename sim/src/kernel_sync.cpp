@@ -1,5 +1,7 @@
-// Critical sections: recursive for the owning thread, as on Windows.
+// Critical sections (recursive for the owning thread, as on Windows) and Sleep.
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "sim/win32.h"
 
@@ -30,5 +32,13 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
   delete MutexOf(cs);
   cs->impl = nullptr;
+}
+
+void WINAPI Sleep(DWORD milliseconds) {
+  if (milliseconds == 0) {
+    std::this_thread::yield();
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 }
 }

@@ -2,6 +2,7 @@
 
 #include "core/config.h"
 #include "core/log.h"
+#include "core/plugin_calls.h"
 #include "effect/custom_textures.h"
 #include "effect/screen_metrics.h"
 #include "hook/call_site.h"
@@ -48,6 +49,7 @@ void Attach() {
   InitializeCriticalSection(&liveShadersLock);
   InitializeCriticalSection(&overlayLock);
   InitializeHookingLibrary();
+  AdmitPluginCalls();
   LogInfo("Setting hooks...");
   RedirectHostCallSite();
 }
@@ -57,10 +59,15 @@ void Attach() {
 void Detach() {
   if (!attached) return;
   attached = false;
+  // Game threads may be in the window procedure, a device hook or an effect
+  // creation right now: those inside finish first, later ones pass through.
+  StopAdmittingPluginCalls();
+  WaitForPluginCallsToLeave();
   ShutdownOverlay();
   RemoveDeviceHooks();
   CloseLogFile();
   ReleaseCustomTextures();
+  WaitForPluginCallsToLeave();
   DeleteCriticalSection(&overlayLock);
   DeleteCriticalSection(&liveShadersLock);
   if (loaderConfig.EnableConsole != 0) FreeConsole();

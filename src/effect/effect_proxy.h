@@ -4,10 +4,13 @@
 // the bytes of every value set through it, so that hot reload can swap the
 // compiled effect while the game keeps its handles and values.
 //
-// Like the effect it wraps, a proxy takes no lock: the game uses it on the
-// thread that draws with it, which is the thread whose EndScene runs the
-// panel, the "Time" update and hot reload. Its calls stay as cheap as the
-// effect's own; only the reference count is shared between threads.
+// Like the effect it wraps, a proxy takes no lock on the game's calls: the
+// game uses it on one thread at a time, which may be a loading thread before
+// the render thread draws with it. The plug-in's own work on the proxy (the
+// per-frame values, the panel, hot reload) runs only while the game's last
+// call came from the thread doing that work, so the two never overlap; work
+// found waiting is done by the game's next call from another thread, which
+// is the one call that may wait, for work in progress, on pluginWorkLock.
 #pragma once
 
 #include <atomic>
@@ -20,6 +23,10 @@
 #include "effect/handle_cache.h"
 #include "params/shader_param.h"
 #include "platform/direct3d.h"
+#include "platform/thread_tag.h"
+
+// Holds one reference on `texture` in `kept`, in place of the one held before.
+void KeepTexture(IDirect3DBaseTexture9*& kept, IDirect3DBaseTexture9* texture);
 
 // Orders handles by their address, as unsigned values.
 struct HandleAddressLess {
@@ -160,6 +167,8 @@ class EffectProxy : public ID3DXEffect {
   // Drops the recorded value of one name, so that a reload leaves the new
   // effect's own value in place.
   void ForgetRecordedValue(const std::string& name);
+  bool RecordTexture(D3DXHANDLE handle, IDirect3DBaseTexture9* texture);
+  const char* NamePassedAsHandle(D3DXHANDLE handle);
   // A remembered handle is looked up again by name on the current inner
   // effect; any other handle (or a name used as one) passes unchanged.
   // Parameter handles are resolved once per generation of handleCache.
@@ -172,6 +181,42 @@ class EffectProxy : public ID3DXEffect {
   // previous effect. The only place that changes innerEffect after
   // construction.
   void SwapInnerEffect(ID3DXEffect* newEffect);
+
+  // Every game call but reference counting starts here. A call from another
+  // thread than the last one, or one that finds plug-in work left for it (the
+  // low bit of gameThread), waits for the plug-in's work in progress and does
+  // what was left.
+  bool OnGameThread() const { return gameThread.load(std::memory_order_relaxed) == CurrentThreadTag(); }
+  void EnterGameCall() {
+    if (!OnGameThread()) MoveToCallingThread();
+  }
+  void MoveToCallingThread();
+  // After the game's End: a reload that waited for it goes in.
+  void EndWaitingWork();
+  // Runs `work` under pluginWorkLock when the game's last call came from this
+  // thread, after the work left waiting, and answers whether it ran.
+  template <class Work>
+  bool WorkOnGameThread(Work&& work) {
+    EnterCriticalSection(&pluginWorkLock);
+    const bool mine = CalledLastFromThisThread();
+    if (mine) {
+      DoWaitingWork();
+      work();
+    }
+    LeaveCriticalSection(&pluginWorkLock);
+    return mine;
+  }
+  bool CalledLastFromThisThread() const {
+    return (gameThread.load(std::memory_order_relaxed) & ~std::uintptr_t(1)) == CurrentThreadTag();
+  }
+  // A reloaded effect (the caller's reference) goes in now, or once the game
+  // has ended drawing with the current one, on its thread. True when now.
+  bool InstallReloadedEffect(ID3DXEffect* newEffect);
+  // The per-frame work: a waiting reload, then "Time" (not recorded).
+  void FrameWork(float time);
+  // The textures the game set through the proxy hold a reference each until
+  // the game sets another, the proxy goes or the plug-in unloads.
+  void ReleaseRecordedTextures();
 
   // The tunable-parameter model (params/annotation_model.cpp), its saved
   // settings (params/settings_file.cpp) and its panel (params/parameter_panel.cpp).
@@ -199,4 +244,22 @@ class EffectProxy : public ID3DXEffect {
   // Parameter handles resolved on the current inner effect
   // (effect/effect_proxy_bookkeeping.cpp fills and invalidates it).
   HandleCache handleCache;
+  // The thread the game last called the proxy on, plus 1 while plug-in work
+  // waits for the game's next call (see EnterGameCall).
+  std::atomic<std::uintptr_t> gameThread;
+  CRITICAL_SECTION pluginWorkLock;
+  // The plug-in's work left for the game's thread; under pluginWorkLock.
+  ID3DXEffect* waitingEffect = nullptr;
+  bool timeWaiting = false;
+  // Whether waitingEffect is set, for the game's End to look without the lock.
+  std::atomic<bool> effectWaiting{false};
+  // Between the game's Begin and End: the inner effect must stay. Game thread only.
+  bool begun = false;
+  // Textures set by the game, by parameter name, one reference each.
+  std::map<std::string, IDirect3DBaseTexture9*, std::less<>> recordedTextures;
+
+ private:
+  // On the game's thread, under pluginWorkLock.
+  void DoWaitingWork();
+  void LeaveWorkWaiting();
 };

@@ -74,25 +74,38 @@ D3DXHANDLE EffectProxy::RememberTechniqueName(D3DXHANDLE handle) {
   return handle;
 }
 
-// Only handles the proxy knows by name are recorded: values keyed by name
-// survive the handle changes of a hot reload. A value for a whole array or
-// structure replaces what was recorded for its elements and members, so that
-// writing the records back in name order (the whole before its parts)
-// reproduces the latest state.
+// A parameter's name passed in place of a handle, which D3DX accepts: the
+// text when it names a parameter of the current effect, else null. Its
+// address says nothing (a game may build names in one buffer), so such a
+// call is recorded under the text every time.
+const char* EffectProxy::NamePassedAsHandle(D3DXHANDLE handle) {
+  if (!handle || !innerEffect || parameterNames.count(handle)) return nullptr;
+  return innerEffect->GetParameterByName(nullptr, handle) ? handle : nullptr;
+}
+
+// Values are recorded under the parameter's name, which survives the handle
+// changes of a hot reload: a remembered handle's name, or a name passed as
+// a handle. A value for a whole array or structure replaces what was
+// recorded for its elements and members, so that writing the records back in
+// name order (the whole before its parts) reproduces the latest state.
 //
-// The entry recorded here is also handed to the handle's cache slot, so that
-// the setters' next calls copy straight into it. That stays sound until an
-// entry is removed (its map node is freed) or an element or member entry is
-// added (it may lie below a name whose slot copies in place, which must then
-// drop it again): both start a new cache generation.
+// The entry recorded through a remembered handle is also handed to the
+// handle's cache slot, so that the setters' next calls copy straight into
+// it. That stays sound until an entry is removed (its map node is freed) or
+// an element or member entry is added (it may lie below a name whose slot
+// copies in place, which must then drop it again): both start a new cache
+// generation.
 bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size) {
   if (!handle || !data || size == 0) return true;
   auto known = parameterNames.find(handle);
-  if (known == parameterNames.end()) return true;
+  const char* passedName = known == parameterNames.end() ? NamePassedAsHandle(handle) : nullptr;
+  if (known == parameterNames.end() && !passedName) return true;
   return WithoutThrowing("recording a value", shaderName, [&] {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::vector<std::uint8_t> copy(bytes, bytes + size);
-    const std::string& name = known->second;
+    std::string passed;
+    if (passedName) passed = passedName;
+    const std::string& name = passedName ? passed : known->second;
     std::string member = name + ".";
     std::string element = name + "[";
     auto entry = recordedValues.try_emplace(name);
@@ -106,6 +119,7 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
       recordedValues.erase(first, last);
     }
     if (entriesChanged) InvalidateResolvedHandles(handleCache);
+    if (passedName) return;
     if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) slot->recorded = &entry.first->second;
   });
 }
@@ -113,6 +127,27 @@ bool EffectProxy::RecordParameterValue(D3DXHANDLE handle, const void* data, std:
 // Cache slots may point at the entry: a new generation drops them.
 void EffectProxy::ForgetRecordedValue(const std::string& name) {
   if (recordedValues.erase(name) != 0) InvalidateResolvedHandles(handleCache);
+}
+
+// The proxy's reference moves from the texture set before to this one.
+bool EffectProxy::RecordTexture(D3DXHANDLE handle, IDirect3DBaseTexture9* texture) {
+  if (!handle) return true;
+  auto known = parameterNames.find(handle);
+  const char* passedName = known == parameterNames.end() ? NamePassedAsHandle(handle) : nullptr;
+  if (known == parameterNames.end() && !passedName) return true;
+  return WithoutThrowing("recording a texture", shaderName, [&] {
+    auto entry = recordedTextures.try_emplace(passedName ? std::string(passedName) : known->second, nullptr);
+    KeepTexture(entry.first->second, texture);
+    if (passedName) return;
+    if (ResolvedHandle* slot = FindResolvedHandle(handleCache, handle)) slot->texture = &entry.first->second;
+  });
+}
+
+void KeepTexture(IDirect3DBaseTexture9*& kept, IDirect3DBaseTexture9* texture) {
+  if (kept == texture) return;
+  if (texture) texture->AddRef();
+  if (kept) kept->Release();
+  kept = texture;
 }
 
 D3DXHANDLE EffectProxy::ResolveParameterHandle(D3DXHANDLE handle) {

@@ -72,7 +72,7 @@ void UpdateTimeUniform() {
   const float time = ElapsedSeconds();
   if (!TryEnterCriticalSection(&liveShadersLock)) return;
   for (const LoadedShader& shader : liveShaders) {
-    if (shader.proxy != nullptr) shader.proxy->SetFloat("Time", time);
+    if (shader.proxy != nullptr) shader.proxy->FrameWork(time);
   }
   LeaveCriticalSection(&liveShadersLock);
 }

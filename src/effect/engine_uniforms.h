@@ -12,8 +12,11 @@ float ElapsedSeconds();
 // proxy, then binds the custom textures. A null effect gets nothing.
 void ApplyEngineUniforms(ID3DXEffect* effect);
 
-// Per frame: "Time" through every live proxy, when the live list is not empty
-// and its lock is free at the first try; otherwise this frame is skipped.
+// Per frame, on every live proxy: a reload that waited for the game to end
+// drawing with the effect, then "Time", written into the effect itself (it is
+// never recorded). Only when the live list is not empty and its lock is free
+// at the first try; otherwise this frame is skipped. A proxy the game last
+// used on another thread gets its "Time" at the game's next call.
 void UpdateTimeUniform();
 
 // After the screen was measured again (a new device, a Reset): the screen

@@ -3,7 +3,8 @@
 // keyed by the handle's address. A slot counts only in the generation it was
 // filled in; the proxy starts a new generation whenever many slots may have
 // gone wrong at once (a new inner effect; a recorded value dropped, or one
-// added below another's name), which empties the table in one step.
+// added below another's name; the recorded textures let go), which empties
+// the table in one step.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,9 @@ struct ResolvedHandle {
   // The recordedValues entry of its name, once a value was recorded through
   // this slot (map nodes never move); null before.
   std::vector<std::uint8_t>* recorded = nullptr;
+  // The same for the recordedTextures entry of its name, once a texture was
+  // set through this slot.
+  IDirect3DBaseTexture9** texture = nullptr;
 };
 
 // Two slots that stay empty: the table of a cache that holds nothing yet, so

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/log.h"
+#include "core/plugin_calls.h"
 #include "core/scoped_timer.h"
 #include "effect/custom_textures.h"
 #include "effect/effect_proxy.h"
@@ -124,6 +125,11 @@ HRESULT WINAPI D3DXCreateEffectFromResourceHook(LPDIRECT3DDEVICE9 pDevice, HMODU
                                                 LPCSTR pSrcResource, const D3DXMACRO* pDefines,
                                                 LPD3DXINCLUDE pInclude, DWORD Flags, LPD3DXEFFECTPOOL pPool,
                                                 LPD3DXEFFECT* ppEffect, LPD3DXBUFFER* ppCompilationErrors) {
+  PluginCall call;
+  if (!call.Admitted()) {
+    return D3DXCreateEffectFromResourceA(pDevice, hSrcModule, pSrcResource, pDefines, pInclude, Flags, pPool,
+                                         ppEffect, ppCompilationErrors);
+  }
   // A numbered resource has no name to find a file by; a name too long for
   // the name buffer has no file either. Both go to the host's resource.
   char number[16] = {};

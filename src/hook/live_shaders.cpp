@@ -31,7 +31,10 @@ void ForgetBuiltInShader(const std::string& name) {
 void ReleaseLiveShaders() {
   EnterCriticalSection(&liveShadersLock);
   for (const LoadedShader& shader : liveShaders) {
-    if (shader.proxy) shader.proxy->Release();
+    if (!shader.proxy) continue;
+    // A game that keeps the effect after the unload keeps none of its textures alive through it.
+    shader.proxy->ReleaseRecordedTextures();
+    shader.proxy->Release();
   }
   liveShaders.clear();
   builtInShaders.clear();

@@ -48,5 +48,6 @@ class LiveShadersLocked {
   LiveShadersLocked& operator=(const LiveShadersLocked&) = delete;
 };
 
-// Releases the list's reference on every proxy and empties the list.
+// Releases the list's reference on every proxy, and each proxy's references
+// on the textures the game set, and empties the list.
 void ReleaseLiveShaders();

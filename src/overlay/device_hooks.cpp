@@ -3,6 +3,7 @@
 #include <MinHook.h>
 
 #include "core/log.h"
+#include "core/plugin_calls.h"
 #include "effect/engine_uniforms.h"
 #include "effect/screen_metrics.h"
 #include "overlay/device_references.h"
@@ -124,6 +125,8 @@ void InstallDeviceHooks(IDirect3DDevice9* device) {
 // scene, and the shown overlay goes onto the back buffer at the first scene
 // that draws there.
 HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
+  PluginCall call;
+  if (!call.Admitted()) return overlayState.endSceneTrampoline(device);
   if (device != frame.lostDevice) {
     if (!frame.started) {
       frame.started = true;
@@ -140,7 +143,9 @@ HRESULT STDMETHODCALLTYPE EndSceneHook(IDirect3DDevice9* device) {
 
 HRESULT STDMETHODCALLTYPE PresentHook(IDirect3DDevice9* device, const RECT* source, const RECT* destination,
                                       HWND window, const RGNDATA* dirtyRegion) {
+  PluginCall call;
   const HRESULT result = overlayState.presentTrampoline(device, source, destination, window, dirtyRegion);
+  if (!call.Admitted()) return result;
   frame.presentSeen = true;
   frame.started = frame.overlayDrawn = false;
   if (result == D3DERR_DEVICELOST) frame.lostDevice = device;
@@ -151,6 +156,8 @@ HRESULT STDMETHODCALLTYPE PresentHook(IDirect3DDevice9* device, const RECT* sour
 // again only after one that succeeds; the overlay then follows the window
 // the device presents to, and the screen is measured again.
 HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
+  PluginCall call;
+  if (!call.Admitted()) return overlayState.resetTrampoline(device, parameters);
   const bool overlay =
       overlayState.overlayInitialized.load(std::memory_order_relaxed) && overlayState.overlayDevice == device;
   if (overlay) {
@@ -175,6 +182,8 @@ HRESULT STDMETHODCALLTYPE ResetHook(IDirect3DDevice9* device, D3DPRESENT_PARAMET
 void RemoveDeviceHooks() {
   if (!hookingLibraryInitialized) return;
   MH_DisableHook(MH_ALL_HOOKS);
+  // A game thread may still be in a detour, on its way to a trampoline.
+  WaitForPluginCallsToLeave();
   MH_Uninitialize();
   hookingLibraryInitialized = false;
   overlayState.deviceHooksInstalled = false;

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/log.h"
+#include "core/plugin_calls.h"
 #include "effect/custom_textures.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
@@ -88,8 +89,9 @@ PluginCallsOn::~PluginCallsOn() {
 }
 
 ULONG STDMETHODCALLTYPE DeviceReleaseHook(IDirect3DDevice9* device) {
+  PluginCall call;
   const ULONG left = overlayState.releaseTrampoline(device);
-  if (ownCalls > 0) return left;
+  if (!call.Admitted() || ownCalls > 0) return left;
   if (left == 0) {
     {
       LiveShadersLocked locked;

@@ -97,13 +97,15 @@ Outcome Reload(IDirect3DDevice9* frameDevice, const ReloadEntry& entry) {
     effect->Release();
     return Outcome::Skipped;
   }
-  entry.proxy->SwapInnerEffect(effect);
+  const bool installed = entry.proxy->InstallReloadedEffect(effect);
   EffectSource& source = entry.proxy->source;
   source.path = entry.path;
   source.files.swap(files);
   source.failed = false;
   source.messages.clear();
   LogInfo("[OK] Reloaded: %s", entry.name.c_str());
+  if (!installed)
+    LogInfo("%s is in use: the reloaded effect takes over once the game is done with it", entry.name.c_str());
   return Outcome::Reloaded;
 }
 

@@ -96,7 +96,8 @@ void DrawProxyTab(EffectProxy& proxy) {
     StatusLine(true, "The latest compile failed; the previous effect is kept.");
     CompilerMessages(source.messages);
   }
-  proxy.DrawParameterPanel();
+  if (!proxy.WorkOnGameThread([&] { proxy.DrawParameterPanel(); }))
+    ImGui::TextDisabled("The game is loading this shader on another thread.");
 }
 
 void DrawBuiltInTab(const BuiltInShader& shader) {
@@ -148,7 +149,11 @@ void DrawReloadSummary() {
 void SaveAllShaders() {
   EnterCriticalSection(&liveShadersLock);
   for (const LoadedShader& shader : liveShaders) {
-    if (shader.proxy) shader.proxy->SaveParameterSettings();
+    if (!shader.proxy) continue;
+    // The tuned values are the plug-in's own: saved whichever thread the game uses the effect on.
+    EnterCriticalSection(&shader.proxy->pluginWorkLock);
+    shader.proxy->SaveParameterSettings();
+    LeaveCriticalSection(&shader.proxy->pluginWorkLock);
   }
   LeaveCriticalSection(&liveShadersLock);
 }
@@ -177,19 +182,21 @@ void DrawOverlayWindow() {
 
 void Subclass(HWND window) {
   overlayState.overlayWindow = window;
-  overlayState.previousWndProc =
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWndProc));
+  overlayState.previousWndProc.store(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWndProc)),
+      std::memory_order_release);
 }
 
 // A destroyed window is never named again; a failed subclassing left
-// nothing to put back.
+// nothing to put back. The previous procedure stays known for the messages
+// that were already on their way to ours.
 void Unsubclass() {
   HWND window = overlayState.overlayWindow;
   const auto ours = reinterpret_cast<LONG_PTR>(&OverlayWndProc);
-  if (window != nullptr && IsWindow(window) && GetWindowLongPtrA(window, GWLP_WNDPROC) == ours)
-    SetWindowLongPtrA(window, GWLP_WNDPROC, overlayState.previousWndProc);
+  const LONG_PTR previous = overlayState.previousWndProc.load(std::memory_order_relaxed);
+  if (window != nullptr && previous != 0 && IsWindow(window) && GetWindowLongPtrA(window, GWLP_WNDPROC) == ours)
+    SetWindowLongPtrA(window, GWLP_WNDPROC, previous);
   overlayState.overlayWindow = nullptr;
-  overlayState.previousWndProc = 0;
 }
 
 void StartRenderer(IDirect3DDevice9* device) {

@@ -15,7 +15,7 @@ void ResetOverlayState() {
   overlayState.overlayInitialized.store(false, relaxed);
   overlayState.overlayVisible.store(false, relaxed);
   overlayState.overlayWindow = nullptr;
-  overlayState.previousWndProc = 0;
+  overlayState.previousWndProc.store(0, relaxed);
   overlayState.reloadRequested.store(false, relaxed);
   overlayState.endKeyLatched = false;
 }

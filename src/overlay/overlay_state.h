@@ -32,7 +32,9 @@ struct OverlayState {
   // The renderer's device objects were released for a Reset that has not
   // succeeded yet.
   bool deviceObjectsLost = false;
-  LONG_PTR previousWndProc = 0;  // as SetWindowLongPtrA returned it; 0 when it failed
+  // As SetWindowLongPtrA returned it; 0 when it failed. Kept after shutdown
+  // for the messages that reach the procedure while the plug-in unloads.
+  std::atomic<LONG_PTR> previousWndProc{0};
   std::atomic<bool> reloadRequested{false};
   bool endKeyLatched = false;  // render thread only
 };

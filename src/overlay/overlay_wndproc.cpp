@@ -3,6 +3,7 @@
 // first and the host does not see mouse and keyboard input (except Escape).
 #include <imgui.h>
 
+#include "core/plugin_calls.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 
@@ -34,26 +35,31 @@ void QueueCursorPosition(HWND window) {
 
 // Dear ImGui sees the message under the overlay lock; the host's procedure
 // runs after the lock is left, so that it may do anything, even wait for the
-// render thread.
+// render thread. A message that arrives while the plug-in unloads finds the
+// context gone (or going) and only reaches the host.
 LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   constexpr auto relaxed = std::memory_order_relaxed;
-  LONG_PTR previousWndProc = 0;
+  LONG_PTR previousWndProc = overlayState.previousWndProc.load(std::memory_order_acquire);
   {
-    OverlayLocked locked;
-    previousWndProc = overlayState.previousWndProc;
-    if (message == WM_NCDESTROY) {
-      // The last message the window gets: its own procedure goes back on it.
-      ForgetDestroyedWindow(window);
-    } else if (message == WM_KEYDOWN && wParam == VK_INSERT) {
-      overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
-      ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
-      if (overlayState.overlayVisible.load(relaxed)) QueueCursorPosition(window);
-    }
-    if (message != WM_NCDESTROY && overlayState.overlayVisible.load(relaxed) &&
-        overlayState.overlayInitialized.load(relaxed)) {
-      if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
-      if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
-      if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
+    PluginCall call;
+    if (call.Admitted()) {
+      OverlayLocked locked;
+      previousWndProc = overlayState.previousWndProc.load(relaxed);
+      if (overlayState.overlayInitialized.load(relaxed)) {
+        if (message == WM_NCDESTROY) {
+          // The last message the window gets: its own procedure goes back on it.
+          ForgetDestroyedWindow(window);
+        } else if (message == WM_KEYDOWN && wParam == VK_INSERT) {
+          overlayState.overlayVisible.store(!overlayState.overlayVisible.load(relaxed), relaxed);
+          ImGui::GetIO().MouseDrawCursor = overlayState.overlayVisible.load(relaxed);
+          if (overlayState.overlayVisible.load(relaxed)) QueueCursorPosition(window);
+        }
+        if (message != WM_NCDESTROY && overlayState.overlayVisible.load(relaxed)) {
+          if (ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
+          if (InRange(message, kFirstMouseMessage, kLastMouseMessage)) return 0;
+          if (InRange(message, kFirstKeyMessage, kLastKeyMessage) && wParam != VK_ESCAPE) return 0;
+        }
+      }
     }
   }
   return CallWindowProcA(reinterpret_cast<WNDPROC>(previousWndProc), window, message, wParam, lParam);

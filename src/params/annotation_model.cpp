@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/config.h"
+#include "core/log.h"
 #include "effect/effect_proxy.h"
 
 namespace {
@@ -126,6 +127,28 @@ void ApplyBytes(ShaderParam& param, const std::vector<std::uint8_t>& bytes) {
   }
 }
 
+// Writes recorded bytes the way a setter of their size would, when that size
+// is one the parameter takes whole: its own size, or a four-component vector
+// or a 4x4 matrix per element. A float that became a float4, or an array that
+// shrank, is not written.
+bool WriteRecordedValue(ID3DXEffect* effect, D3DXHANDLE h, const std::vector<std::uint8_t>& bytes) {
+  D3DXPARAMETER_DESC desc{};
+  if (FAILED(effect->GetParameterDesc(h, &desc))) return false;
+  const auto size = static_cast<UINT>(bytes.size());
+  if (desc.Type == D3DXPT_STRING)
+    return SUCCEEDED(effect->SetString(h, reinterpret_cast<LPCSTR>(bytes.data())));
+  if (size == desc.Bytes) return SUCCEEDED(effect->SetValue(h, bytes.data(), size));
+  const UINT count = desc.Elements > 0 ? desc.Elements : 1;
+  const bool matrix = desc.Class == D3DXPC_MATRIX_ROWS || desc.Class == D3DXPC_MATRIX_COLUMNS;
+  if (desc.Class == D3DXPC_VECTOR && size == count * sizeof(D3DXVECTOR4)) {
+    return SUCCEEDED(effect->SetVectorArray(h, reinterpret_cast<const D3DXVECTOR4*>(bytes.data()), count));
+  }
+  if (matrix && size == count * sizeof(D3DXMATRIX)) {
+    return SUCCEEDED(effect->SetMatrixArray(h, reinterpret_cast<const D3DXMATRIX*>(bytes.data()), count));
+  }
+  return false;
+}
+
 }  // namespace
 
 void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
@@ -175,10 +198,19 @@ void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
 void EffectProxy::RestoreRecordedValues(ID3DXEffect* effect) {
   for (const auto& entry : recordedValues) {
     D3DXHANDLE h = effect->GetParameterByName(nullptr, entry.first.c_str());
-    if (h != nullptr) effect->SetValue(h, entry.second.data(), static_cast<UINT>(entry.second.size()));
+    if (h == nullptr) continue;  // gone from the file
+    if (!WriteRecordedValue(effect, h, entry.second)) {
+      LogWarn("Recorded value of %s no longer fits the reloaded parameter of %s: not written",
+              entry.first.c_str(), shaderName.c_str());
+      continue;
+    }
     for (ShaderParam& param : parameters) {
       if (param.name == entry.first) ApplyBytes(param, entry.second);
     }
+  }
+  for (const auto& entry : recordedTextures) {
+    if (D3DXHANDLE h = effect->GetParameterByName(nullptr, entry.first.c_str()))
+      effect->SetTexture(h, entry.second);
   }
   effect->CommitChanges();
 }

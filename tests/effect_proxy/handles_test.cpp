@@ -1,5 +1,7 @@
 // Handles the game got from the proxy stay usable after the effect inside the
 // proxy is replaced: they are looked up again by name.
+#include <cstring>
+
 #include "proxy_fixture.h"
 #include "sim/host_d3d.h"
 
@@ -209,11 +211,19 @@ TEST_F(HandlesTest, AHandleRenamedMidFrameReachesItsNewParameter) {
   proxy->Release();
 }
 
-TEST_F(HandlesTest, NameInPlaceOfAHandlePassesThroughUnrecorded) {
+// Recorded under the text, not the address: a game may build its names in one buffer.
+TEST_F(HandlesTest, NameInPlaceOfAHandleIsRecordedByItsText) {
   EffectProxy* proxy = Wrap(kBefore);
-  EXPECT_EQ(proxy->SetFloat("Brightness", 0.7f), S_OK);
+  char name[16] = "Brightness";
+  EXPECT_EQ(proxy->SetFloat(name, 0.7f), S_OK);
+  std::strcpy(name, "Contrast");
+  EXPECT_EQ(proxy->SetFloat(name, 2.0f), S_OK);
+  std::strcpy(name, "Missing");
+  EXPECT_NE(proxy->SetFloat(name, 3.0f), S_OK);
   EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 0.7f);
-  EXPECT_TRUE(proxy->recordedValues.empty());
+  EXPECT_EQ(proxy->recordedValues.size(), 2u);
+  EXPECT_EQ(Recorded(proxy, "Brightness"), BytesOf(0.7f));
+  EXPECT_EQ(Recorded(proxy, "Contrast"), BytesOf(2.0f));
   EXPECT_TRUE(proxy->parameterNames.empty());
   proxy->Release();
 }

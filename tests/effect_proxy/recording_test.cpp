@@ -89,14 +89,14 @@ TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
   EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 3.0f);
 }
 
-TEST_F(RecordingTest, TransposedMatrixIsRecordedAsPassed) {
+TEST_F(RecordingTest, TransposedMatrixIsRecordedAsTheEffectHoldsIt) {
   D3DXMATRIX passed;
   for (int i = 0; i < 16; ++i) passed.m[i / 4][i % 4] = static_cast<float>(i);
   EXPECT_EQ(proxy->SetMatrixTranspose(Handle("Transform"), &passed), S_OK);
-  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(passed));
   D3DXMATRIX held;
   ASSERT_EQ(proxy->innerEffect->GetMatrix("Transform", &held), S_OK);
   EXPECT_EQ(held(0, 1), passed(1, 0));
+  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(held));
 }
 
 // A technique handle taken from the effect itself, never seen by the proxy.

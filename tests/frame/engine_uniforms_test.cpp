@@ -85,7 +85,7 @@ TEST_F(EngineUniformsTest, TimeCountsSecondsSinceAttachOnEveryFrameAndWrapsAfter
   sim::AdvanceClock(4750);
   EXPECT_EQ(Frame(), D3D_OK);
   EXPECT_EQ(InnerFloat(proxy, "Time"), 5.0f) << "five seconds after attach";
-  EXPECT_EQ(proxy->recordedValues.count("Time"), 0u) << "set by name through the proxy, so never replayed";
+  EXPECT_EQ(proxy->recordedValues.count("Time"), 0u) << "written into the effect itself, so never replayed";
   sim::AdvanceClock(0xFFFFFFFFu);
   sim::AdvanceClock(1 + 250 - 5000);
   Frame();

@@ -1,5 +1,6 @@
 // A game's threads all at once: two loader threads create effects through the
-// call site, the render thread draws frames with
+// call site and keep setting values and textures on each before they hand it
+// over, the render thread draws frames with
 // the overlay shown, resets the device now and then and sets per-frame values,
 // and the window's thread delivers INSERT, END and mouse messages that reload
 // and save. Bounded in count and in time. Built with ThreadSanitizer
@@ -18,12 +19,14 @@
 namespace {
 
 constexpr int kCreationsPerLoader = 10;
+constexpr int kUsesOnTheLoader = 20;
 constexpr int kFrames = 120;
 constexpr auto kTimeLimit = std::chrono::seconds(60);
 
 const char kGrade[] = R"(
 float Saturation < string UIName = "Saturation"; float UIMin = 0; float UIMax = 2; > = 1.0;
 float3 Tint < string UIName = "Tint"; string UIWidget = "Color"; > = {1, 1, 1};
+texture Dirt;
 technique T { pass P { } }
 )";
 
@@ -39,15 +42,21 @@ class GameThreadsTest : public OverlayFixture {
     while (framesDrawn.load() < target && !renderDone.load() && TimeLeft()) std::this_thread::yield();
   }
 
-  // One loader thread: creates its effects and hands them to the renderer,
-  // which sets their values from then on, as a game draws with an effect on
-  // the thread that owns the device.
-  void Load(const char* name, const char* parameter, int count) {
+  // One loader thread: creates its effects, keeps setting a value and its
+  // texture (by name) on each while the render thread draws, then hands it to
+  // the renderer, which sets their values from then on, as a game draws with
+  // an effect on the thread that owns the device.
+  void Load(const char* name, const char* parameter, int count, IDirect3DTexture9* texture) {
     for (int i = 0; i < count && TimeLeft(); ++i) {
       ID3DXEffect* effect = nullptr;
       ASSERT_EQ(sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect,
                                                   nullptr),
                 S_OK);
+      for (int use = 0; use < kUsesOnTheLoader; ++use) {
+        effect->SetFloat(effect->GetParameterByName(nullptr, parameter), 0.125f);
+        effect->SetTexture("Dirt", texture);
+        std::this_thread::yield();
+      }
       std::lock_guard<std::mutex> guard(handedOverLock);
       handedOver.push_back({effect, parameter, 0.0f});
     }
@@ -130,13 +139,18 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   sim::SetRasterizerEnabled(device, false);  // the threads are under test here, not the pixels
   deadline = Clock::now() + kTimeLimit;
 
+  IDirect3DTexture9* textures[2] = {};
+  for (IDirect3DTexture9*& texture : textures)
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+
   // The game's first two effects, at once: one of them sets up the textures
-  // and the device hooks, the other waits for it.
+  // and the device hooks, the other waits for it. This thread draws with them.
   std::thread first[] = {
-      std::thread([this] { Load("Bloom", "Intensity", 1); }),
-      std::thread([this] { Load("Grade", "Saturation", 1); }),
+      std::thread([&] { Load("Bloom", "Intensity", 1, textures[0]); }),
+      std::thread([&] { Load("Grade", "Saturation", 1, textures[1]); }),
   };
   for (std::thread& loader : first) loader.join();
+  for (const HandedOver& e : handedOver) e.effect->SetFloat(e.parameter, 0.125f);
   Frame();
   sim::PressKey(window, VK_INSERT);
   Frames(2);
@@ -146,8 +160,8 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   std::thread render([this] { Render(); });
   std::thread player([this] { Play(); });
   std::thread loaders[] = {
-      std::thread([this] { Load("Bloom", "Intensity", kCreationsPerLoader); }),
-      std::thread([this] { Load("Grade", "Saturation", kCreationsPerLoader); }),
+      std::thread([&] { Load("Bloom", "Intensity", kCreationsPerLoader, textures[0]); }),
+      std::thread([&] { Load("Grade", "Saturation", kCreationsPerLoader, textures[1]); }),
   };
   for (std::thread& loader : loaders) loader.join();
   render.join();
@@ -161,16 +175,23 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
     e.effect->SetFloat(e.effect->GetParameterByName(nullptr, e.parameter), e.last);
   }
 
-  // The values the game set last survive the reloads that ran meanwhile and one more.
+  // The values and textures the game set last survive the reloads that ran
+  // meanwhile and one more, including those that waited for the game's call.
   Frame();
   sim::KeyDown(window, VK_END);
   Frame();
   sim::KeyUp(window, VK_END);
   for (const HandedOver& e : handedOver) {
     FLOAT value = 0;
-    static_cast<EffectProxy*>(e.effect)->innerEffect->GetFloat(e.parameter, &value);
+    e.effect->GetFloat(e.parameter, &value);
     EXPECT_FLOAT_EQ(value, e.last) << e.parameter;
+    if (std::string(e.parameter) != "Saturation") continue;
+    IDirect3DBaseTexture9* dirt = nullptr;
+    static_cast<EffectProxy*>(e.effect)->innerEffect->GetTexture("Dirt", &dirt);
+    EXPECT_EQ(dirt, textures[1]);
+    if (dirt) dirt->Release();
   }
+  for (IDirect3DTexture9* texture : textures) texture->Release();
   // An effect without a file still falls back to the game's resource.
   ID3DXEffect* sky = nullptr;
   std::thread([&] {
@@ -191,6 +212,33 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   EXPECT_GE(Count(lines, "[INFO] Saved settings for Grade to .\\vantorix_settings.ini"), 1);
   EXPECT_NE(ReadFile("vantorix_settings.ini").find("[Grade]\r\nSaturation="), std::string::npos);
   for (const std::string& line : lines) EXPECT_NE(line.rfind("[ERROR]", 0), 0u) << line;
+}
+
+// The player presses INSERT and moves the mouse while the game unloads the
+// plug-in: every message reaches the game, during and after the unload, and
+// none touches the overlay once it is going.
+TEST_F(GameThreadsTest, WindowMessagesDuringUnload) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  std::atomic<bool> unloaded{false};
+  for (int run = 0; run < 50; ++run) {
+    AttachQuietly();
+    Create("Bloom");
+    Frame();
+    unloaded.store(false);
+    int afterUnload = 0;
+    std::thread player([&] {
+      while (afterUnload < 3) {
+        afterUnload += unloaded.load();
+        sim::PressKey(window, VK_INSERT);
+        sim::MouseMove(window, 10 + afterUnload, 10);
+      }
+    });
+    Frames(2);
+    Detach();
+    unloaded.store(true);
+    player.join();
+  }
+  EXPECT_TRUE(HostSaw(WM_KEYDOWN, VK_INSERT));
 }
 
 }  // namespace

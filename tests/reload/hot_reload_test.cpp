@@ -294,4 +294,89 @@ TEST_F(HotReloadTest, CompilerWarningsAreNotLogged) {
   EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
 }
 
+// END while the game draws with an effect: its EndPass and End reach the
+// effect they began on, and the reloaded effect takes over at the next frame.
+TEST_F(HotReloadTest, ABegunEffectIsReloadedOnceTheGameHasEndedIt) {
+  WriteFile("FX\\Bloom.fx", kBloom);
+  AttachWithLevel(1);
+  EffectProxy* bloom = Create("Bloom");
+  ID3DXEffect* game = bloom;
+  ID3DXEffect* before = bloom->innerEffect;
+  UINT passes = 0;
+  ASSERT_EQ(game->Begin(&passes, 0), S_OK);
+  ASSERT_EQ(game->BeginPass(0), S_OK);
+  ReloadAllShaders(device);
+  EXPECT_EQ(bloom->innerEffect, before);
+  EXPECT_EQ(game->EndPass(), S_OK);
+  EXPECT_EQ(game->End(), S_OK);
+  EXPECT_TRUE(HasLine(
+      LogLines(), "[INFO] Bloom is in use: the reloaded effect takes over once the game is done with it"));
+  device->BeginScene();
+  device->EndScene();
+  EXPECT_NE(bloom->innerEffect, before);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 1);
+}
+
+// A value set by name, matrices set transposed and textures come back after
+// a reload, the proxy holding one reference on each texture it keeps; values
+// that no longer fit their parameter are left out, each with a WARN line.
+TEST_F(HotReloadTest, ReloadPutsBackEverythingTheGameGave) {
+  const std::string source =
+      "float Fog = 0.1;\nfloat4x4 View;\nfloat4x4 Bones[2];\ntexture Dirt;\ntexture Lens;\n"
+      "float Grow = 1;\nfloat Weights[4];\n";
+  WriteFile("FX\\Water.fx", source);
+  AttachWithLevel(1);
+  ID3DXEffect* game = Create("Water");
+  D3DXMATRIX set[2];
+  for (int i = 0; i < 32; ++i) set[i / 16].m[i / 4 % 4][i % 4] = static_cast<float>(i);
+  IDirect3DTexture9* textures[3] = {};
+  for (IDirect3DTexture9*& texture : textures)
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+  const float weights[4] = {1, 2, 3, 4};
+  EXPECT_EQ(game->SetFloat("Fog", 0.7f), S_OK);
+  EXPECT_EQ(game->SetMatrixTranspose(game->GetParameterByName(nullptr, "View"), &set[0]), S_OK);
+  EXPECT_EQ(game->SetMatrixTransposeArray(game->GetParameterByName(nullptr, "Bones"), set, 2), S_OK);
+  EXPECT_EQ(game->SetTexture(game->GetParameterByName(nullptr, "Dirt"), textures[0]), S_OK);
+  EXPECT_EQ(game->SetTexture("Lens", textures[1]), S_OK);
+  EXPECT_EQ(game->SetTexture("Lens", textures[2]), S_OK);
+  EXPECT_EQ(game->SetFloat(game->GetParameterByName(nullptr, "Grow"), 5.0f), S_OK);
+  EXPECT_EQ(game->SetFloatArray(game->GetParameterByName(nullptr, "Weights"), weights, 4), S_OK);
+  EXPECT_EQ(textures[1]->Release(), 0u) << "nothing keeps the texture the game replaced";
+  std::string edited = source;
+  edited.replace(edited.find("float Grow = 1"), 14, "float4 Grow = 1");
+  edited.replace(edited.find("Weights[4]"), 10, "Weights[2]");
+  WriteFile("FX\\Water.fx", edited);
+
+  ReloadAllShaders(device);
+  ID3DXEffect* inner = static_cast<EffectProxy*>(game)->innerEffect;
+  EXPECT_EQ(InnerFloat(static_cast<EffectProxy*>(game), "Fog"), 0.7f);
+  D3DXMATRIX held[3];
+  EXPECT_EQ(inner->GetMatrixTranspose("View", &held[0]), S_OK);
+  EXPECT_EQ(inner->GetMatrixTransposeArray("Bones", &held[1], 2), S_OK);
+  const D3DXMATRIX expected[3] = {set[0], set[0], set[1]};
+  EXPECT_EQ(Bytes(held, sizeof(held)), Bytes(expected, sizeof(expected))) << "as the game set them";
+  for (auto [name, texture] : {std::pair{"Dirt", textures[0]}, std::pair{"Lens", textures[2]}}) {
+    IDirect3DBaseTexture9* bound = nullptr;
+    EXPECT_EQ(inner->GetTexture(name, &bound), S_OK);
+    EXPECT_EQ(bound, texture) << name;
+    if (bound) bound->Release();
+  }
+  D3DXVECTOR4 grow(0, 0, 0, 0);
+  float shrunk[2] = {-1, -1};
+  EXPECT_EQ(inner->GetVector("Grow", &grow), S_OK);
+  EXPECT_EQ(inner->GetFloatArray("Weights", shrunk, 2), S_OK);
+  EXPECT_EQ(std::vector<float>({grow.x, grow.w, shrunk[0], shrunk[1]}), std::vector<float>({1, 1, 0, 0}));
+  std::vector<std::string> warnings;
+  for (const std::string& line : LogLines()) {
+    if (line.rfind("[WARN]", 0) == 0) warnings.push_back(line);
+  }
+  EXPECT_EQ(
+      warnings,
+      (std::vector<std::string>{
+          "[WARN] Recorded value of Grow no longer fits the reloaded parameter of Water: not written",
+          "[WARN] Recorded value of Weights no longer fits the reloaded parameter of Water: not written"}));
+  textures[0]->Release();
+  textures[2]->Release();
+}
+
 }  // namespace

@@ -209,6 +209,7 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs);
 BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs);
+void WINAPI Sleep(DWORD milliseconds);
 
 DWORD WINAPI GetTickCount(void);
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);

@@ -141,6 +141,16 @@ void Click(Game& game, int x, int y) {
   RenderFrame(game);
 }
 
+// The XInput DLL loaded in the process, if any: the overlay needs none, and
+// one unloaded inside the plug-in's detach can crash the game.
+std::string LoadedXInput() {
+  for (const char* name :
+       {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll", "xinput1_2.dll", "xinput1_1.dll"}) {
+    if (GetModuleHandleA(name) != nullptr) return name;
+  }
+  return "";
+}
+
 int Differences(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
   if (a.size() != b.size() || a.empty()) return -1;
   int count = 0;
@@ -177,6 +187,7 @@ int main(int argc, char** argv) {
   CreateEffects(gameCall, game, effects);
   Check(RenderFrame(game) == D3D_OK, "EndScene through the hook");
   CheckLog("[INFO] ImGui Initialized.");
+  Check(LoadedXInput().empty(), "the overlay loads no XInput DLL", LoadedXInput());
   Check(GetWindowLongPtrA(game.window, GWLP_WNDPROC) != procedureBefore,
         "the window procedure is subclassed");
   Check(Differences(plainFrame, ReadBackBuffer(game)) == 0, "a hidden overlay leaves the frame untouched");

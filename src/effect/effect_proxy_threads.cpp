@@ -1,0 +1,67 @@
+// Where the plug-in's own work on a proxy meets the game's calls: the game
+// moving its calls to another thread, and the work left waiting for it.
+#include "effect/effect_proxy.h"
+#include "effect/engine_uniforms.h"
+
+void EffectProxy::MoveToCallingThread() {
+  EnterCriticalSection(&pluginWorkLock);
+  gameThread.store(CurrentThreadTag(), std::memory_order_relaxed);
+  DoWaitingWork();  // a begun effect's reload is left for its End
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+// On the game's thread, under pluginWorkLock. A begun effect keeps drawing
+// until the game's End: the game's EndPass and End belong to it.
+void EffectProxy::DoWaitingWork() {
+  if (waitingEffect && !begun) {
+    ID3DXEffect* effect = waitingEffect;
+    waitingEffect = nullptr;
+    effectWaiting.store(false, std::memory_order_relaxed);
+    SwapInnerEffect(effect);
+  }
+  if (timeWaiting && innerEffect) innerEffect->SetFloat("Time", ElapsedSeconds());
+  timeWaiting = false;
+}
+
+void EffectProxy::LeaveWorkWaiting() {
+  gameThread.fetch_or(1, std::memory_order_relaxed);
+}
+
+bool EffectProxy::InstallReloadedEffect(ID3DXEffect* newEffect) {
+  EnterCriticalSection(&pluginWorkLock);
+  if (waitingEffect) waitingEffect->Release();  // an older reload that never got in
+  waitingEffect = newEffect;
+  effectWaiting.store(true, std::memory_order_relaxed);
+  if (CalledLastFromThisThread()) DoWaitingWork();
+  const bool installed = waitingEffect == nullptr;
+  if (!installed) LeaveWorkWaiting();
+  LeaveCriticalSection(&pluginWorkLock);
+  return installed;
+}
+
+void EffectProxy::FrameWork(float time) {
+  EnterCriticalSection(&pluginWorkLock);
+  if (CalledLastFromThisThread()) {
+    DoWaitingWork();
+    if (innerEffect) innerEffect->SetFloat("Time", time);
+  } else {
+    timeWaiting = true;
+    LeaveWorkWaiting();
+  }
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+void EffectProxy::EndWaitingWork() {
+  if (!effectWaiting.load(std::memory_order_relaxed)) return;
+  EnterCriticalSection(&pluginWorkLock);
+  DoWaitingWork();
+  LeaveCriticalSection(&pluginWorkLock);
+}
+
+void EffectProxy::ReleaseRecordedTextures() {
+  for (auto& entry : recordedTextures) {
+    if (entry.second) entry.second->Release();
+  }
+  recordedTextures.clear();
+  InvalidateResolvedHandles(handleCache);  // slots pointed into the entries
+}
