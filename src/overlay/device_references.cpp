@@ -23,10 +23,16 @@ ULONG References(IDirect3DDevice9* device) {
   return device->Release();
 }
 
+// Only tries the lock: a game thread may release a device reference while
+// it holds an effect's lock that the render thread, holding the list's lock,
+// waits for. A device is let go by the game's last Release, which comes from
+// the thread that draws, when nothing else holds the list.
 bool HeldOnlyByPlugin(IDirect3DDevice9* device, ULONG left) {
-  LiveShadersLocked locked;
+  if (!TryEnterCriticalSection(&liveShadersLock)) return false;
   const auto found = pluginReferences.find(device);
-  return found != pluginReferences.end() && found->second == static_cast<long>(left);
+  const bool onlyPlugin = found != pluginReferences.end() && found->second == static_cast<long>(left);
+  LeaveCriticalSection(&liveShadersLock);
+  return onlyPlugin;
 }
 
 // Takes the listed effects of the device out of the list, unless the game

@@ -194,7 +194,7 @@ void Unsubclass() {
   HWND window = overlayState.overlayWindow;
   const auto ours = reinterpret_cast<LONG_PTR>(&OverlayWndProc);
   const LONG_PTR previous = overlayState.previousWndProc.load(std::memory_order_relaxed);
-  if (window != nullptr && previous != 0 && IsWindow(window) && GetWindowLongPtrA(window, GWLP_WNDPROC) == ours)
+  if (window != nullptr && IsWindow(window) && GetWindowLongPtrA(window, GWLP_WNDPROC) == ours)
     SetWindowLongPtrA(window, GWLP_WNDPROC, previous);
   overlayState.overlayWindow = nullptr;
 }

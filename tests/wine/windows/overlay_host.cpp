@@ -19,8 +19,8 @@ namespace {
 
 // Where Dear ImGui lays out the overlay in an 800x600 window with no
 // imgui.ini: the "Intensity" slider of the Bloom tab and the save button.
-constexpr int kSliderLeft = 68, kSliderRight = 358, kSliderY = 187;
-constexpr int kSaveX = 375, kSaveY = 305;
+constexpr int kSliderLeft = 68, kSliderRight = 358, kSliderY = 227;
+constexpr int kSaveX = 375, kSaveY = 345;
 
 std::string ReadText(const char* path) {
   std::ifstream in(path, std::ios::binary);
