@@ -51,17 +51,6 @@ std::string LabelStarting(const std::string& prefix) {
   return "";
 }
 
-std::string ReadText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteText(const char* path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // The tab's state as the player reads it: its label, the source line, the
 // compiler's messages and the summary under the buttons.
 void PrintTab(const char* tabPrefix) {
@@ -88,6 +77,17 @@ void PrintColour(const char* shaderName, const char* parameter) {
 }
 
 }  // namespace
+
+std::string ReadText(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const char* path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
 
 void RunOverlayDemo(IDirect3DDevice9* device, HWND window) {
   IDirect3DSurface9* backBuffer = nullptr;

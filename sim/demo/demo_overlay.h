@@ -3,6 +3,8 @@
 // is written to overlay.png in the current folder.
 #pragma once
 
+#include <string>
+
 #include "sim/d3d9.h"
 
 // Runs after the game created its effects (which installs the device hooks).
@@ -11,3 +13,7 @@ void RunOverlayDemo(IDirect3DDevice9* device, HWND window);
 // Then the shader author's side: saves picked up without END, a failed save
 // shown in its tab (written to overlay-error.png), a reset to default.
 void RunAuthorDemo(IDirect3DDevice9* device, HWND window);
+
+// A whole file as text, and a file written with exactly the given text.
+std::string ReadText(const char* path);
+void WriteText(const char* path, const std::string& text);

@@ -3,8 +3,6 @@
 // instruction, shows what the overlay would list for each live shader,
 // presents a few frames over simulated seconds, and unloads the plug-in.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "core/module_entry.h"
@@ -114,17 +112,6 @@ void PresentFrames(IDirect3DDevice9* device, ID3DXEffect* bloom) {
     bloom->GetFloat("Time", &time);
     std::printf("== host: frame %d: Bloom Time = %.3f\n", frame, time);
   }
-}
-
-std::string ReadText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteText(const char* path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
 }
 
 // One presented frame of the game.
