@@ -13,8 +13,8 @@
 #include "effect/engine_uniforms.h"
 #include "hook/live_shaders.h"
 #include "hook/shader_source.h"
-#include "platform/files.h"
 #include "overlay/device_references.h"
+#include "platform/files.h"
 
 namespace {
 

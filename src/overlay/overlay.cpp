@@ -11,8 +11,8 @@
 #include "core/log.h"
 #include "effect/effect_proxy.h"
 #include "hook/live_shaders.h"
-#include "overlay/hot_reload.h"
 #include "overlay/device_references.h"
+#include "overlay/hot_reload.h"
 #include "overlay/overlay_state.h"
 #include "overlay/overlay_theme.h"
 
