@@ -37,8 +37,12 @@ bool HeldOnlyByPlugin(IDirect3DDevice9* device, ULONG left) {
 
 // Takes the listed effects of the device out of the list, unless the game
 // still holds one of them (then it still uses the device).
+// Like HeldOnlyByPlugin, it only tries the list's lock.
 bool TakeEffectsOf(IDirect3DDevice9* device, std::vector<EffectProxy*>& taken) {
-  LiveShadersLocked locked;
+  if (!TryEnterCriticalSection(&liveShadersLock)) return false;
+  struct Leave {
+    ~Leave() { LeaveCriticalSection(&liveShadersLock); }
+  } leave;
   for (const LoadedShader& shader : liveShaders) {
     if (shader.device == device && shader.proxy && shader.proxy->refCount.load() > 1) return false;
   }
