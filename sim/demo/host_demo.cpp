@@ -11,6 +11,7 @@
 #include "hook/live_shaders.h"
 #include "sim/host_code.h"
 #include "sim/host_d3d.h"
+#include "sim/host_input.h"
 #include "sim/host_kernel.h"
 
 namespace {
@@ -122,16 +123,16 @@ void GameFrame(IDirect3DDevice9* device) {
 }
 
 // One frame with END held, then one with it released: exactly one reload.
-void PressEnd(IDirect3DDevice9* device) {
-  sim::SetKeyDown(VK_END, true);
+void PressEnd(IDirect3DDevice9* device, HWND window) {
+  sim::KeyDown(window, VK_END);
   GameFrame(device);
-  sim::SetKeyDown(VK_END, false);
+  sim::KeyUp(window, VK_END);
   GameFrame(device);
 }
 
 // The modder edits FX\Bloom.fx while the game runs and presses END: first a
 // new default and a new parameter, then a typo.
-void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
+void HotReload(IDirect3DDevice9* device, HWND window, ID3DXEffect* bloom) {
   const std::string original = ReadText("FX/Bloom.fx");
   std::string edited = original;
   const std::string oldDefault = "#define BLOOM_DEFAULT_INTENSITY 0.75";
@@ -142,7 +143,7 @@ void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
       " float UIMin = 1.0; float UIMax = 8.0; > = 2.0;\n\n");
   WriteText("FX/Bloom.fx", edited);
   std::printf("\n== host: FX\\Bloom.fx edited (default intensity 0.9, new parameter Radius); END pressed\n");
-  PressEnd(device);
+  PressEnd(device, window);
   FLOAT intensity = 0.0f;
   bloom->GetFloat("BloomIntensity", &intensity);
   std::printf("== host: Bloom intensity after the reload = %.3f (the tuned value is kept)\n", intensity);
@@ -151,7 +152,7 @@ void HotReload(IDirect3DDevice9* device, ID3DXEffect* bloom) {
   WriteText("FX/Bloom.fx",
             edited.substr(0, edited.find("float BloomThreshold")) + "float BloomThreshold = ;\n");
   std::printf("== host: FX\\Bloom.fx broken (a missing value); END pressed\n");
-  PressEnd(device);
+  PressEnd(device, window);
   sim::AdvanceClock(500);
   GameFrame(device);
   FLOAT time = 0.0f;
@@ -229,7 +230,7 @@ int main() {
   PrintLiveShaders();
   PrintBoundTextures("Bloom", effects[0]);
   PresentFrames(device, effects[0]);
-  HotReload(device, effects[0]);
+  HotReload(device, window, effects[0]);
   RunOverlayDemo(device, window);
   RunAuthorDemo(device, window);
   PrintLiveShaders();

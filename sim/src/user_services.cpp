@@ -29,6 +29,7 @@ void SetKeyDown(int virtualKey, bool down) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
   u.keysDown[virtualKey] = down;
+  if (down) u.keysPressed[virtualKey] = true;
 }
 
 void SetForegroundWindow(HWND window) {
@@ -89,6 +90,7 @@ void ResetUser() {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
   u.keysDown.clear();
+  u.keysPressed.clear();
   u.foreground = nullptr;
   u.failNextSetWindowLong = false;
   u.cursorPos = {0, 0};
@@ -101,17 +103,35 @@ void ResetUser() {
 
 extern "C" {
 
+namespace {
+
+bool KeyDownNow(const User& u, int key) {
+  auto it = u.keysDown.find(key);
+  return it != u.keysDown.end() && it->second;
+}
+
+}  // namespace
+
+// The most significant bit: down now; the lowest: pressed since the last
+// read (which this read clears).
 short WINAPI GetAsyncKeyState(int key) {
   User& u = TheUser();
   std::lock_guard<std::mutex> guard(u.lock);
-  auto it = u.keysDown.find(key);
-  return (it != u.keysDown.end() && it->second) ? static_cast<short>(0x8000) : 0;
+  short state = KeyDownNow(u, key) ? static_cast<short>(0x8000) : 0;
+  auto pressed = u.keysPressed.find(key);
+  if (pressed != u.keysPressed.end() && pressed->second) {
+    pressed->second = false;
+    state = static_cast<short>(state | 1);
+  }
+  return state;
 }
 
 // One key table serves both: the simulated host has no message queue whose
 // state could lag behind the keyboard's.
 SHORT WINAPI GetKeyState(int key) {
-  return GetAsyncKeyState(key);
+  User& u = TheUser();
+  std::lock_guard<std::mutex> guard(u.lock);
+  return KeyDownNow(u, key) ? static_cast<short>(0x8000) : 0;
 }
 
 HWND WINAPI GetForegroundWindow(void) {

@@ -19,6 +19,8 @@ struct Window {
 struct User {
   std::mutex lock;
   std::map<int, bool> keysDown;
+  // Pressed since GetAsyncKeyState last read the key (its lowest bit).
+  std::map<int, bool> keysPressed;
   HWND foreground = nullptr;
   std::map<HWND, Window> windows;
   std::set<HWND> destroyed;

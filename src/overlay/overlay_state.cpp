@@ -17,5 +17,8 @@ void ResetOverlayState() {
   overlayState.overlayWindow = nullptr;
   overlayState.previousWndProc.store(0, relaxed);
   overlayState.reloadRequested.store(false, relaxed);
+  overlayState.endKeyMessage.store(false, relaxed);
   overlayState.endKeyLatched = false;
+  overlayState.endKeyRead = false;
+  overlayState.framesSinceEndKeyRead = 0;
 }

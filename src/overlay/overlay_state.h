@@ -36,7 +36,12 @@ struct OverlayState {
   // for the messages that reach the procedure while the plug-in unloads.
   std::atomic<LONG_PTR> previousWndProc{0};
   std::atomic<bool> reloadRequested{false};
-  bool endKeyLatched = false;  // render thread only
+  // The game's window got END going down or up since the key was last read.
+  std::atomic<bool> endKeyMessage{false};
+  // Render thread only.
+  bool endKeyLatched = false;
+  bool endKeyRead = false;  // the key's state was read at least once
+  unsigned framesSinceEndKeyRead = 0;
 };
 
 extern OverlayState overlayState;

@@ -21,6 +21,12 @@ bool InRange(UINT message, UINT first, UINT last) {
   return message >= first && message <= last;
 }
 
+bool IsEndKeyMessage(UINT message, WPARAM wParam) {
+  const bool keyMessage =
+      message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+  return keyMessage && wParam == VK_END;
+}
+
 // While hidden the overlay runs no frame and hears no mouse message: where
 // the cursor is goes first into the queue, so that the frame that shows the
 // overlay already has it (after the key, it would wait a frame).
@@ -45,6 +51,7 @@ LRESULT CALLBACK OverlayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (call.Admitted()) {
       OverlayLocked locked;
       previousWndProc = overlayState.previousWndProc.load(relaxed);
+      if (IsEndKeyMessage(message, wParam)) overlayState.endKeyMessage.store(true, relaxed);
       if (overlayState.overlayInitialized.load(relaxed)) {
         if (message == WM_NCDESTROY) {
           // The last message the window gets: its own procedure goes back on it.

@@ -8,6 +8,7 @@
 
 #include "frame_fixture.h"
 #include "overlay/overlay_state.h"
+#include "sim/host_input.h"
 
 namespace {
 
@@ -122,18 +123,30 @@ TEST_F(DeviceHooksTest, HoldingEndReloadsOnceAndEachNewPressReloadsAgain) {
   AttachWithLevel(0);
   EffectProxy* proxy = CreateProxy("Post");
   const char kStarted[] = "[INFO] === HOT-RELOAD STARTED ===";
-  sim::SetKeyDown(VK_END, true);
-  Frame();
-  Frame();
-  Frame();
+  for (int repeat = 0; repeat < 3; ++repeat) {
+    sim::KeyDown(window, VK_END);  // the key's repeats
+    Frame();
+  }
   EXPECT_EQ(CountLines(kStarted), 1) << "holding the key gives one reload";
   EXPECT_EQ(CountLines("[INFO] [OK] Reloaded: Post"), 1);
-  sim::SetKeyDown(VK_END, false);
+  sim::KeyUp(window, VK_END);
   Frame();
-  sim::SetKeyDown(VK_END, true);
+  sim::KeyDown(window, VK_END);
   Frame();
   EXPECT_EQ(CountLines(kStarted), 2) << "release and press again gives another";
   EXPECT_EQ(sim::EndSceneCount(device), 5);
+  sim::KeyUp(window, VK_END);
+  Frame();
+  // A game whose window hears no keys: the key is read every few frames.
+  sim::SetKeyDown(VK_END, true);
+  for (int frame = 0; frame < 6; ++frame) Frame();
+  sim::SetKeyDown(VK_END, false);
+  EXPECT_EQ(CountLines(kStarted), 3);
+  for (int frame = 0; frame < 6; ++frame) Frame();
+  sim::SetKeyDown(VK_END, true);  // a tap between two reads
+  sim::SetKeyDown(VK_END, false);
+  for (int frame = 0; frame < 6; ++frame) Frame();
+  EXPECT_EQ(CountLines(kStarted), 4);
   proxy->Release();
 }
 

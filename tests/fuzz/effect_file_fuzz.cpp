@@ -67,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sim::PressKey(game.window, VK_INSERT);
   fuzzhost::Frame(game);  // the panel is drawn
   if (sources.edited) fuzzhost::WriteFile("FX\\Fuzz.fx", *sources.edited);
-  sim::SetKeyDown(VK_END, true);
+  sim::KeyDown(game.window, VK_END);
   fuzzhost::Frame(game);  // reloaded, and drawn again
-  sim::SetKeyDown(VK_END, false);
+  sim::KeyUp(game.window, VK_END);
   fuzzhost::Frame(game);
 
   effect->Release();

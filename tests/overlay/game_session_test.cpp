@@ -134,9 +134,9 @@ TEST_F(GameSessionTest, TheOverlayFollowsTheWindowTheDevicePresentsTo) {
   Frame();
   EXPECT_FALSE(HostSaw(WM_MOUSEMOVE, 0));
   EXPECT_EQ(ImGui::GetIO().MousePos.x, 300.0f);
-  sim::SetKeyDown(VK_END, true);
+  sim::KeyDown(window, VK_END);
   Frame();
-  sim::SetKeyDown(VK_END, false);
+  sim::KeyUp(window, VK_END);
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] [OK] Reloaded: Sized"));
   EXPECT_EQ(sim::CallsOnDestroyedWindows(), 0) << "the destroyed window " << replaced << " is never called";
 

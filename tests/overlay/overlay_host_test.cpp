@@ -155,12 +155,12 @@ TEST_F(OverlayHostTest, EndAndTheReloadButtonInOneFrameGiveTwoReloadsOverTwoFram
   sim::LeftButton(window, true);
   Frame();
   sim::LeftButton(window, false);
-  sim::SetKeyDown(VK_END, true);
+  sim::KeyDown(window, VK_END);
   Frame();  // END is served in this frame; the button's request waits for the next
   EXPECT_EQ(reloads(), 1);
   Frame();
   EXPECT_EQ(reloads(), 2);
-  sim::SetKeyDown(VK_END, false);
+  sim::KeyUp(window, VK_END);
   Frame();
   EXPECT_EQ(reloads(), 2);
 }

@@ -52,9 +52,9 @@ class ShaderAuthorTest : public OverlayFixture {
   // Frames of 16 ms until the given simulated time has passed.
   void Play(int milliseconds) { Frames((milliseconds + 15) / 16); }
   void PressEnd() {
-    sim::SetKeyDown(VK_END, true);
+    sim::KeyDown(window, VK_END);
     Frame();
-    sim::SetKeyDown(VK_END, false);
+    sim::KeyUp(window, VK_END);
     Frame();
   }
   std::string LabelStarting(const std::string& prefix) const {

@@ -38,7 +38,8 @@ void SetConsoleEcho(bool echo);
 bool ReopenStdoutOnConsole();
 void WriteConsole(const char* text);
 
-// Keys: the state GetAsyncKeyState reports (most significant bit = down).
+// Keys: the state GetAsyncKeyState reports (most significant bit = down,
+// lowest bit = pressed since its last read).
 void SetKeyDown(int virtualKey, bool down);
 
 // Foreground window reported by GetForegroundWindow.
