@@ -8,6 +8,7 @@
 #include "hook/call_site.h"
 #include "hook/live_shaders.h"
 #include "overlay/device_hooks.h"
+#include "overlay/device_references.h"
 #include "overlay/file_watch.h"
 #include "overlay/hot_reload.h"
 #include "overlay/overlay.h"
@@ -48,6 +49,7 @@ void Attach() {
   }
   InitializeCriticalSection(&liveShadersLock);
   InitializeCriticalSection(&overlayLock);
+  InitializeCriticalSection(&deviceReferencesLock);
   InitializeHookingLibrary();
   AdmitPluginCalls();
   LogInfo("Setting hooks...");
@@ -68,6 +70,7 @@ void Detach() {
   CloseLogFile();
   ReleaseCustomTextures();
   WaitForPluginCallsToLeave();
+  DeleteCriticalSection(&deviceReferencesLock);
   DeleteCriticalSection(&overlayLock);
   DeleteCriticalSection(&liveShadersLock);
   if (loaderConfig.EnableConsole != 0) FreeConsole();

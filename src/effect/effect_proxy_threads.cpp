@@ -1,7 +1,20 @@
 // Where the plug-in's own work on a proxy meets the game's calls: the game
 // moving its calls to another thread, and the work left waiting for it.
+#include "core/plugin_calls.h"
 #include "effect/effect_proxy.h"
 #include "effect/engine_uniforms.h"
+#include "overlay/device_references.h"
+
+namespace {
+
+IDirect3DDevice9* DeviceOf(ID3DXEffect* effect) {
+  IDirect3DDevice9* device = nullptr;
+  if (effect == nullptr || FAILED(effect->GetDevice(&device)) || device == nullptr) return nullptr;
+  device->Release();  // the effect keeps it alive
+  return device;
+}
+
+}  // namespace
 
 void EffectProxy::MoveToCallingThread() {
   EnterCriticalSection(&pluginWorkLock);
@@ -17,6 +30,10 @@ void EffectProxy::DoWaitingWork() {
     ID3DXEffect* effect = waitingEffect;
     waitingEffect = nullptr;
     effectWaiting.store(false, std::memory_order_relaxed);
+    // The previous effect's references on the device are the plug-in's,
+    // on whichever thread it goes (once the plug-in unloads, nobody counts).
+    PluginCall call;
+    PluginCallsOn ownCalls(call.Admitted() ? DeviceOf(innerEffect) : nullptr);
     SwapInnerEffect(effect);
   }
   if (timeWaiting && innerEffect) innerEffect->SetFloat("Time", ElapsedSeconds());

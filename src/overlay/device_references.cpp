@@ -10,13 +10,30 @@
 #include "overlay/overlay.h"
 #include "overlay/overlay_state.h"
 
+CRITICAL_SECTION deviceReferencesLock;
+
 namespace {
 
 thread_local int ownCalls = 0;
+thread_local IDirect3DDevice9* countedDevice = nullptr;  // the innermost counting scope's
 
-// Guarded by liveShadersLock: the creating threads and the render thread
-// both change it.
+// The creating threads, the render thread and a game thread that takes a
+// reloaded effect in all change it. Its lock is taken last and held only
+// for the map itself.
 std::map<IDirect3DDevice9*, long> pluginReferences;
+
+class ReferencesLocked {
+ public:
+  ReferencesLocked() { EnterCriticalSection(&deviceReferencesLock); }
+  ~ReferencesLocked() { LeaveCriticalSection(&deviceReferencesLock); }
+  ReferencesLocked(const ReferencesLocked&) = delete;
+  ReferencesLocked& operator=(const ReferencesLocked&) = delete;
+};
+
+void ForgetDevice(IDirect3DDevice9* device) {
+  ReferencesLocked locked;
+  pluginReferences.erase(device);
+}
 
 ULONG References(IDirect3DDevice9* device) {
   device->AddRef();
@@ -29,8 +46,12 @@ ULONG References(IDirect3DDevice9* device) {
 // the thread that draws, when nothing else holds the list.
 bool HeldOnlyByPlugin(IDirect3DDevice9* device, ULONG left) {
   if (!TryEnterCriticalSection(&liveShadersLock)) return false;
-  const auto found = pluginReferences.find(device);
-  const bool onlyPlugin = found != pluginReferences.end() && found->second == static_cast<long>(left);
+  bool onlyPlugin;
+  {
+    ReferencesLocked locked;
+    const auto found = pluginReferences.find(device);
+    onlyPlugin = found != pluginReferences.end() && found->second == static_cast<long>(left);
+  }
   LeaveCriticalSection(&liveShadersLock);
   return onlyPlugin;
 }
@@ -55,7 +76,7 @@ bool TakeEffectsOf(IDirect3DDevice9* device, std::vector<EffectProxy*>& taken) {
     it = liveShaders.erase(it);
   }
   anyLiveShader.store(!liveShaders.empty(), std::memory_order_relaxed);
-  pluginReferences.erase(device);
+  ForgetDevice(device);
   return true;
 }
 
@@ -81,14 +102,21 @@ OwnDeviceCalls::~OwnDeviceCalls() {
   --ownCalls;
 }
 
+// A scope inside another that counts on the same device counts nothing: its
+// change is already part of the outer one's.
 PluginCallsOn::PluginCallsOn(IDirect3DDevice9* device)
-    : device_(device), before_(device ? References(device) : 0) {}
+    : device_(device != countedDevice ? device : nullptr),
+      outer_(countedDevice),
+      before_(device_ ? References(device_) : 0) {
+  if (device_) countedDevice = device_;
+}
 
 PluginCallsOn::~PluginCallsOn() {
   if (device_ == nullptr) return;
+  countedDevice = outer_;
   const long change = static_cast<long>(References(device_)) - static_cast<long>(before_);
   if (change == 0) return;
-  LiveShadersLocked locked;
+  ReferencesLocked locked;
   try {
     pluginReferences[device_] += change;
   } catch (...) {
@@ -103,10 +131,7 @@ ULONG STDMETHODCALLTYPE DeviceReleaseHook(IDirect3DDevice9* device) {
   const ULONG left = overlayState.releaseTrampoline(device);
   if (!call.Admitted() || ownCalls > 0) return left;
   if (left == 0) {
-    {
-      LiveShadersLocked locked;
-      pluginReferences.erase(device);
-    }
+    ForgetDevice(device);
     ReleaseDeviceTextures(device);  // none loaded, but its address may come back
     return 0;
   }

@@ -7,6 +7,10 @@
 
 #include "platform/direct3d.h"
 
+// Guards the count of the plug-in's references on each device; taken last,
+// never held while another lock is taken.
+extern CRITICAL_SECTION deviceReferencesLock;
+
 // Marks the calls made on this thread as the plug-in's own while it lives:
 // the device's Release detour passes them through untouched.
 class OwnDeviceCalls {
@@ -18,7 +22,7 @@ class OwnDeviceCalls {
 };
 
 // The same, and counts the references the device gains or loses meanwhile
-// as the plug-in's own.
+// as the plug-in's own. Any thread may count, with or without other locks.
 class PluginCallsOn : public OwnDeviceCalls {
  public:
   explicit PluginCallsOn(IDirect3DDevice9* device);
@@ -26,6 +30,7 @@ class PluginCallsOn : public OwnDeviceCalls {
 
  private:
   IDirect3DDevice9* device_;
+  IDirect3DDevice9* outer_;
   ULONG before_;
 };
 

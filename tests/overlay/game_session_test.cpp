@@ -4,6 +4,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <thread>
+
 #include "image_files.h"
 #include "overlay/overlay_state.h"
 #include "overlay_fixture.h"
@@ -201,6 +203,26 @@ TEST_F(GameSessionTest, AHiddenOverlayRunsNoFrameYetOpensWhereTheMouseIs) {
   EXPECT_EQ(ImGui::GetIO().MousePos.x, 321.0f);
   EXPECT_EQ(ImGui::GetIO().MousePos.y, 123.0f);
   EXPECT_GT(PixelsOverTheGame(), 0);
+}
+
+// A loader thread still owns the effect when END is served: the reloaded
+// effect goes in on that thread, and the game's last Release still ends the
+// device.
+TEST_F(GameSessionTest, AReloadTakenInOnALoaderThreadLeavesTheDeviceToTheGame) {
+  ID3DXEffect* effect = nullptr;
+  std::thread([&] { effect = Create("Sized"); }).join();
+  Frame();
+  sim::KeyDown(window, VK_END);
+  Frame();
+  sim::KeyUp(window, VK_END);
+  EXPECT_TRUE(HasLine(
+      LogLines(), "[INFO] Sized is in use: the reloaded effect takes over once the game is done with it"));
+  std::thread([&] { effect->SetFloat("Intensity", 0.5f); }).join();
+  created.clear();
+  effect->Release();
+  EXPECT_EQ(device->Release(), 0u) << "the plug-in keeps nothing alive on the device the game let go";
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 0);
+  device = sim::CreateDevice(kWidth, kHeight, window);
 }
 
 }  // namespace
