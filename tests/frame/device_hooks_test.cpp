@@ -42,29 +42,21 @@ TEST_F(DeviceHooksTest, TheFirstCreationDetoursBothAndDetachRestoresTheCode) {
   EXPECT_NE(Code(kEndScene), endScene);
   EXPECT_NE(Code(kReset), reset);
   EXPECT_TRUE(overlayState.deviceHooksInstalled);
+  D3DPRESENT_PARAMETERS parameters{};
+  parameters.BackBufferWidth = 1280;
+  parameters.BackBufferHeight = 720;
+  EXPECT_EQ(device->Reset(&parameters), D3D_OK) << "a Reset before any frame";
+  sim::SetResetResult(device, D3DERR_DEVICELOST);
+  EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST) << "a failing Reset reaches the game unchanged";
+  EXPECT_EQ(sim::ResetCount(device), 2);
+  EXPECT_EQ(sim::LastResetParameters(device).BackBufferWidth, 1280u);
+  EXPECT_EQ(ImGui::GetCurrentContext(), nullptr) << "no overlay work before the first frame";
   EXPECT_EQ(Frame(), D3D_OK);
   EXPECT_EQ(sim::EndSceneCount(device), 2) << "the detour ends in the device's own EndScene";
   builtin->Release();
   Detach();
   EXPECT_EQ(Code(kEndScene), endScene);
   EXPECT_EQ(Code(kReset), reset);
-}
-
-TEST_F(DeviceHooksTest, AResetBeforeAnyFramePassesTheDevicesResultThrough) {
-  sim::RegisterResource(module, "Builtin", "float A = 1;");
-  AttachWithLevel(0);
-  ID3DXEffect* builtin = nullptr;
-  ASSERT_EQ(HostCreates("Builtin", &builtin), S_OK);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 1280;
-  parameters.BackBufferHeight = 720;
-  EXPECT_EQ(device->Reset(&parameters), D3D_OK);
-  sim::SetResetResult(device, D3DERR_DEVICELOST);
-  EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST) << "a failing Reset reaches the game unchanged";
-  EXPECT_EQ(sim::ResetCount(device), 2);
-  EXPECT_EQ(sim::LastResetParameters(device).BackBufferWidth, 1280u);
-  EXPECT_EQ(ImGui::GetCurrentContext(), nullptr) << "no overlay work before the first frame";
-  builtin->Release();
 }
 
 TEST_F(DeviceHooksTest, WhenEndSceneCannotBeHookedResetStillIsAndDetachRemovesEverything) {
@@ -123,9 +115,7 @@ TEST_F(DeviceHooksTest, HoldingEndReloadsOnceAndEachNewPressReloadsAgain) {
   EffectProxy* proxy = CreateProxy("Post");
   const char kStarted[] = "[INFO] === HOT-RELOAD STARTED ===";
   sim::SetKeyDown(VK_END, true);
-  Frame();
-  Frame();
-  Frame();
+  for (int frame = 0; frame < 3; ++frame) Frame();
   EXPECT_EQ(CountLines(kStarted), 1) << "holding the key gives one reload";
   EXPECT_EQ(CountLines("[INFO] [OK] Reloaded: Post"), 1);
   sim::SetKeyDown(VK_END, false);
