@@ -131,8 +131,7 @@ TEST_F(GameSessionTest, TheOverlayFollowsTheWindowTheDevicePresentsTo) {
 TEST_F(GameSessionTest, SeveralScenesMakeOneFrameWithOneOverlayOnTheBackBuffer) {
   Create("Sized");
   Show();
-  IDirect3DSurface9* shadow = nullptr;
-  IDirect3DSurface9* back = nullptr;
+  IDirect3DSurface9 *shadow = nullptr, *back = nullptr;
   ASSERT_EQ(
       device->CreateRenderTarget(64, 64, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &shadow, nullptr),
       D3D_OK);

@@ -68,11 +68,7 @@ EffectProxy* OverlayFixture::Open(const char* name, const char* source, const st
 
 void OverlayFixture::CreateWithoutFile(const char* name) {
   sim::RegisterResource(module, name, "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
-  ID3DXEffect* effect = nullptr;
-  EXPECT_EQ(
-      sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect, nullptr),
-      S_OK);
-  created.push_back(effect);
+  Create(name);
 }
 
 void OverlayFixture::Frame() {
