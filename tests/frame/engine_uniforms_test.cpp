@@ -116,17 +116,4 @@ TEST_F(EngineUniformsTest, TimeCountsSecondsSinceAttachOnFramesThatGetTheListAnd
   proxy->Release();
 }
 
-TEST_F(EngineUniformsTest, WithoutAnEffectFromAFileFramesReadNoClock) {
-  sim::RegisterResource(module, "Builtin", "float A = 1;");
-  AttachWithLevel(0);
-  ID3DXEffect* builtin = nullptr;
-  ASSERT_EQ(HostCreates("Builtin", &builtin), S_OK);
-  sim::SetClock(5000, SYSTEMTIME{});
-  Frame();
-  Frame();
-  EXPECT_EQ(sim::TickCountReads(), 0) << "an empty list computes no time";
-  EXPECT_EQ(sim::EndSceneCount(device), 2);
-  builtin->Release();
-}
-
 }  // namespace
