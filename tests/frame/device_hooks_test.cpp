@@ -9,6 +9,7 @@
 #include "frame_fixture.h"
 #include "overlay/overlay_state.h"
 #include "sim/host_input.h"
+#include "sim/host_kernel.h"
 
 namespace {
 
@@ -43,29 +44,23 @@ TEST_F(DeviceHooksTest, TheFirstCreationDetoursBothAndDetachRestoresTheCode) {
   EXPECT_NE(Code(kEndScene), endScene);
   EXPECT_NE(Code(kReset), reset);
   EXPECT_TRUE(overlayState.deviceHooksInstalled);
-  EXPECT_EQ(Frame(), D3D_OK);
-  EXPECT_EQ(sim::EndSceneCount(device), 2) << "the detour ends in the device's own EndScene";
-  builtin->Release();
-  Detach();
-  EXPECT_EQ(Code(kEndScene), endScene);
-  EXPECT_EQ(Code(kReset), reset);
-}
-
-TEST_F(DeviceHooksTest, AResetBeforeAnyFramePassesTheDevicesResultThrough) {
-  sim::RegisterResource(module, "Builtin", "float A = 1;");
-  AttachWithLevel(0);
-  ID3DXEffect* builtin = nullptr;
-  ASSERT_EQ(HostCreates("Builtin", &builtin), S_OK);
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = 1280;
   parameters.BackBufferHeight = 720;
-  EXPECT_EQ(device->Reset(&parameters), D3D_OK);
+  EXPECT_EQ(device->Reset(&parameters), D3D_OK) << "a Reset before any frame";
+  EXPECT_EQ(ImGui::GetCurrentContext(), nullptr) << "does no overlay work";
+  sim::SetClock(5000, SYSTEMTIME{});
+  EXPECT_EQ(Frame(), D3D_OK);
+  EXPECT_EQ(sim::EndSceneCount(device), 2) << "the detour ends in the device's own EndScene";
+  EXPECT_EQ(sim::TickCountReads(), 0) << "without an effect from a file no time is computed";
   sim::SetResetResult(device, D3DERR_DEVICELOST);
   EXPECT_EQ(device->Reset(&parameters), D3DERR_DEVICELOST) << "a failing Reset reaches the game unchanged";
   EXPECT_EQ(sim::ResetCount(device), 2);
   EXPECT_EQ(sim::LastResetParameters(device).BackBufferWidth, 1280u);
-  EXPECT_EQ(ImGui::GetCurrentContext(), nullptr) << "no overlay work before the first frame";
   builtin->Release();
+  Detach();
+  EXPECT_EQ(Code(kEndScene), endScene);
+  EXPECT_EQ(Code(kReset), reset);
 }
 
 TEST_F(DeviceHooksTest, WhenEndSceneCannotBeHookedResetStillIsAndDetachRemovesEverything) {

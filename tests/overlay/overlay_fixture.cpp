@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "sim/host_code.h"
 #include "sim/host_input.h"
@@ -13,6 +14,8 @@ const char kBloom[] = R"(
 float Intensity < string UIName = "Intensity"; > = 0.25;
 technique T { pass P { } }
 )";
+const char kBroken[] =
+    "float Intensity < string UIName = \"Intensity\"; > = 0.25;\ntechnique T { pass P { } \n";
 
 std::vector<std::pair<UINT, WPARAM>> OverlayFixture::hostMessages;
 
@@ -55,13 +58,17 @@ EffectProxy* OverlayFixture::Create(const char* name) {
   return static_cast<EffectProxy*>(effect);
 }
 
+EffectProxy* OverlayFixture::Open(const char* name, const char* source, const std::string& moreSettings) {
+  WriteFile(std::string("FX\\") + name + ".fx", source);
+  AttachQuietly(moreSettings);
+  EffectProxy* proxy = Create(name);
+  Show();
+  return proxy;
+}
+
 void OverlayFixture::CreateWithoutFile(const char* name) {
   sim::RegisterResource(module, name, "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
-  ID3DXEffect* effect = nullptr;
-  EXPECT_EQ(
-      sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect, nullptr),
-      S_OK);
-  created.push_back(effect);
+  Create(name);
 }
 
 void OverlayFixture::Frame() {
@@ -77,6 +84,36 @@ void OverlayFixture::Frames(int count) {
   for (int i = 0; i < count; ++i) Frame();
 }
 
+void OverlayFixture::Show() {
+  Frame();
+  sim::PressKey(window, VK_INSERT);
+  Frames(2);
+}
+
+void OverlayFixture::PressEnd() {
+  sim::KeyDown(window, VK_END);
+  Frame();
+  sim::KeyUp(window, VK_END);
+  Frame();
+}
+
+float OverlayFixture::Inner(EffectProxy* proxy, const char* name) {
+  FLOAT value = -1;
+  proxy->innerEffect->GetFloat(name, &value);
+  return value;
+}
+
+float OverlayFixture::Recorded(EffectProxy* proxy, const std::string& name) {
+  float value = -1;
+  std::memcpy(&value, proxy->recordedValues.at(name).data(), sizeof(value));
+  return value;
+}
+
+int OverlayFixture::LogCount(const std::string& text) const {
+  const auto lines = LogLines();
+  return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+}
+
 bool OverlayFixture::Has(const std::string& label) const {
   const auto widgets = Widgets();
   return std::any_of(widgets.begin(), widgets.end(), [&](const sim::Widget& w) { return w.label == label; });
@@ -90,6 +127,20 @@ sim::Widget OverlayFixture::Find(const std::string& label) const {
   return {};
 }
 
+sim::Widget OverlayFixture::FindId(unsigned id) const {
+  for (const sim::Widget& widget : Widgets()) {
+    if (widget.id == id) return widget;
+  }
+  ADD_FAILURE() << "no widget " << id;
+  return {};
+}
+
+std::string OverlayFixture::LabelStarting(const std::string& prefix) const {
+  for (const std::string& label : Labels())
+    if (label.rfind(prefix, 0) == 0) return label;
+  return "";
+}
+
 std::vector<std::string> OverlayFixture::Labels() const {
   std::vector<std::string> labels;
   for (const sim::Widget& widget : Widgets()) {
@@ -101,17 +152,13 @@ std::vector<std::string> OverlayFixture::Labels() const {
   return labels;
 }
 
-void OverlayFixture::ClickAt(float x, float y) {
-  sim::MouseMove(window, static_cast<int>(x), static_cast<int>(y));
+void OverlayFixture::Click(const sim::Widget& widget) {
+  sim::MouseMove(window, static_cast<int>(widget.CenterX()), static_cast<int>(widget.CenterY()));
   Frame();
   sim::LeftButton(window, true);
   Frame();
   sim::LeftButton(window, false);
   Frame();
-}
-
-void OverlayFixture::Click(const sim::Widget& widget) {
-  ClickAt(widget.CenterX(), widget.CenterY());
 }
 
 void OverlayFixture::DragTo(const sim::Widget& widget, float x) {

@@ -27,6 +27,8 @@ class OverlayFixture : public HostFixture {
   void AttachQuietly(const std::string& moreSettings = "");
   // The game creates an effect through its call site; the caller owns the reference.
   EffectProxy* Create(const char* name);
+  // Writes FX\<name>.fx, attaches, creates the effect and shows the overlay on its tab.
+  EffectProxy* Open(const char* name, const char* source, const std::string& moreSettings = "");
   // The game creates an effect that has no effect file: D3DX builds it from
   // the game's resource, no proxy is made and the live list stays as it was.
   // The first creation either way installs the device hooks.
@@ -34,21 +36,33 @@ class OverlayFixture : public HostFixture {
   // One game frame: clear, BeginScene, EndScene (through the hooks), Present.
   void Frame();
   void Frames(int count);
+  // The first frame brings the overlay up, INSERT shows it, two more frames draw it.
+  void Show();
+  // END held for one frame, then released for one.
+  void PressEnd();
 
   // The widgets of the latest frame, and the first one with the label
   // (ASSERTed by callers through Has()).
   std::vector<sim::Widget> Widgets() const { return sim::FrameWidgets(); }
   bool Has(const std::string& label) const;
   sim::Widget Find(const std::string& label) const;
+  sim::Widget FindId(unsigned id) const;
   // Labels of the latest frame that a player reads (no "##" or empty labels).
   std::vector<std::string> Labels() const;
+  // The first such label that starts with the prefix, or "".
+  std::string LabelStarting(const std::string& prefix) const;
 
   // A left click at the centre of a widget, one frame per input event, as
   // the library expects one mouse event per frame.
   void Click(const sim::Widget& widget);
-  void ClickAt(float x, float y);
   // Presses the left button on a widget, moves to x (client pixels) and releases.
   void DragTo(const sim::Widget& widget, float x);
+
+  // A float of the proxy's current effect, and the value the proxy recorded for it.
+  static float Inner(EffectProxy* proxy, const char* name);
+  static float Recorded(EffectProxy* proxy, const std::string& name);
+  // Log lines equal to the text (attached without timestamps).
+  int LogCount(const std::string& text) const;
 
   // Back-buffer pixels that are not the game's cleared colour.
   int PixelsOverTheGame() const;
@@ -66,5 +80,7 @@ class OverlayFixture : public HostFixture {
 
 // The title of the overlay window.
 extern const char kOverlayTitle[];
-// An effect file with one slider, Intensity, at 0.25.
+// An effect file with one slider, Intensity, at 0.25, and the same file cut
+// short: a compile error on its third line.
 extern const char kBloom[];
+extern const char kBroken[];

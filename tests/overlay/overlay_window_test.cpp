@@ -19,9 +19,19 @@ TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGame
   WriteFile("FX\\Bloom.fx", kBloom);
   AttachQuietly();
   Create("Bloom");
-  Frames(2);
+  Frame();
+  const int frames = ImGui::GetFrameCount();
+  for (int i = 0; i < 20; ++i) {
+    sim::MouseMove(window, 10 * i, 5 * i);
+    Frame();
+  }
   EXPECT_FALSE(Has(kOverlayTitle)) << "hidden until INSERT";
+  EXPECT_EQ(ImGui::GetFrameCount(), frames) << "a hidden overlay runs no frame";
+  EXPECT_EQ(ImGui::GetCurrentContext()->InputEventsQueue.Size, 0) << "and queues no input";
+  EXPECT_TRUE(HostSaw(WM_MOUSEMOVE, 0));
 
+  hostMessages.clear();
+  sim::MouseMove(window, 321, 123);
   sim::KeyDown(window, VK_INSERT);
   EXPECT_TRUE(overlayState.overlayVisible);
   EXPECT_TRUE(ImGui::GetIO().MouseDrawCursor) << "the library draws its cursor while shown";
@@ -29,6 +39,8 @@ TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGame
   sim::KeyUp(window, VK_INSERT);
   Frames(2);
   EXPECT_TRUE(Has(kOverlayTitle));
+  EXPECT_EQ(ImGui::GetIO().MousePos.x, 321.0f) << "it opens where the mouse is";
+  EXPECT_EQ(ImGui::GetIO().MousePos.y, 123.0f);
 
   hostMessages.clear();
   sim::PressKey(window, VK_ESCAPE);
@@ -67,33 +79,36 @@ TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGame
   EXPECT_EQ(PixelsOverTheGame(), 0);
 }
 
-TEST_F(OverlayWindowTest, TheCloseButtonHidesTheWindowAndTheLibrarysCursorWithIt) {
+TEST_F(OverlayWindowTest, TheGamesOwnEffectsGetTabsTheButtonsWorkAndTheCloseButtonHides) {
+  WriteFile("FX\\Rain.fx", kBroken);
   AttachQuietly();
   CreateWithoutFile("Sky");
-  Frame();
-  sim::PressKey(window, VK_INSERT);
-  Frames(2);
-  const ImGuiID closeButton = ImGui::FindWindowByName(kOverlayTitle)->GetID("#CLOSE");
-  const auto widgets = Widgets();
-  const auto close = std::find_if(widgets.begin(), widgets.end(),
-                                  [&](const sim::Widget& widget) { return widget.id == closeButton; });
-  ASSERT_NE(close, widgets.end());
-  Click(*close);
-  EXPECT_FALSE(overlayState.overlayVisible);
+  CreateWithoutFile("Rain");
+  Show();
+  EXPECT_EQ(Labels(),
+            (std::vector<std::string>{kOverlayTitle, "Sky###shader", "the game's built-in effect",
+                                      "Rain (!)###shader", "Force Reload (END)", "SAVE CONFIG TO DISK"}));
+  Click(Find("Rain (!)###shader"));
+  EXPECT_TRUE(Has("FX\\Rain.fx failed; the game's built-in effect is used."));
+  EXPECT_NE(LabelStarting("FX\\Rain.fx(3,"), "") << "the compiler's message";
 
+  Click(Find("Force Reload (END)"));
+  EXPECT_TRUE(overlayState.reloadRequested) << "served at the next EndScene";
+  Click(Find("SAVE CONFIG TO DISK"));
+  EXPECT_FALSE(FileExists("vantorix_settings.ini"));
+  for (const std::string& line : LogLines())
+    EXPECT_EQ(line.find("Saved settings"), std::string::npos) << line;
+
+  Click(FindId(ImGui::FindWindowByName(kOverlayTitle)->GetID("#CLOSE")));
+  EXPECT_FALSE(overlayState.overlayVisible);
   Frame();
   EXPECT_FALSE(ImGui::GetIO().MouseDrawCursor) << "hidden by its close button, the overlay draws no cursor";
   EXPECT_EQ(PixelsOverTheGame(), 0) << "nothing is left over the game, not even the cursor";
   hostMessages.clear();
   sim::MouseMove(window, 300, 300);
   EXPECT_TRUE(HostSaw(WM_MOUSEMOVE, 0));
-
   sim::PressKey(window, VK_INSERT);
-  EXPECT_TRUE(ImGui::GetIO().MouseDrawCursor);
-  Frames(2);
-  EXPECT_TRUE(Has(kOverlayTitle));
-  sim::PressKey(window, VK_INSERT);
-  EXPECT_FALSE(ImGui::GetIO().MouseDrawCursor);
+  EXPECT_TRUE(ImGui::GetIO().MouseDrawCursor) << "the next INSERT shows it again";
 }
 
 TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
@@ -101,9 +116,7 @@ TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   AttachQuietly();
   EffectProxy* first = Create("Bloom");
   EffectProxy* second = Create("Bloom");
-  Frame();
-  sim::PressKey(window, VK_INSERT);
-  Frames(2);
+  Show();
   std::vector<sim::Widget> tabs;
   for (const sim::Widget& widget : Widgets()) {
     if (widget.label == "Bloom###shader") tabs.push_back(widget);
@@ -116,28 +129,8 @@ TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   Click(tabs[1]);
   const sim::Widget slider = Find("Intensity");
   DragTo(slider, slider.right + 10);
-  FLOAT firstValue = 0, secondValue = 0;
-  first->innerEffect->GetFloat("Intensity", &firstValue);
-  second->innerEffect->GetFloat("Intensity", &secondValue);
-  EXPECT_FLOAT_EQ(secondValue, 1.0f) << "the second tab's slider drives the second shader";
-  EXPECT_FLOAT_EQ(firstValue, 0.25f) << "and only that one";
-}
-
-TEST_F(OverlayWindowTest, WithOnlyTheGamesOwnEffectsBothButtonsWork) {
-  AttachQuietly();
-  CreateWithoutFile("Sky");
-  Frame();
-  sim::PressKey(window, VK_INSERT);
-  Frames(2);
-  EXPECT_EQ(Labels(), (std::vector<std::string>{kOverlayTitle, "Sky###shader", "the game's built-in effect",
-                                                "Force Reload (END)", "SAVE CONFIG TO DISK"}));
-
-  Click(Find("Force Reload (END)"));
-  EXPECT_TRUE(overlayState.reloadRequested) << "served at the next EndScene";
-  Click(Find("SAVE CONFIG TO DISK"));
-  EXPECT_FALSE(FileExists("vantorix_settings.ini"));
-  for (const std::string& line : LogLines())
-    EXPECT_EQ(line.find("Saved settings"), std::string::npos) << line;
+  EXPECT_FLOAT_EQ(Inner(second, "Intensity"), 1.0f) << "the second tab's slider drives the second shader";
+  EXPECT_FLOAT_EQ(Inner(first, "Intensity"), 0.25f) << "and only that one";
 }
 
 }  // namespace

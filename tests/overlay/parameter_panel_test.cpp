@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <map>
 
 #include "overlay_fixture.h"
@@ -13,6 +12,7 @@
 
 namespace {
 
+// Groups and their order, and conditions in the default group.
 const char kGroups[] = R"(
 float4 Tint < string UIName = "Tint"; string UIGroup = "Color"; > = float4(1, 1, 1, 1);
 float FogDepth < string UIName = "Fog Depth"; string UIGroup = "Depth"; int UIGroupOrder = -3; > = 0.5;
@@ -20,10 +20,6 @@ float Sun < string UIName = "Sun"; string UIGroup = "Lighting"; int UIOrder = 2;
 float Ambient < string UIName = "Ambient"; string UIGroup = "Lighting"; int UIOrder = 1; > = 0.5;
 float Sharpen < string UIName = "Sharpen"; string UIGroup = "Advanced"; int UIGroupOrder = 5; > = 0.5;
 float4x4 View < string UIName = "View"; string UIGroup = "Matrices"; int UIGroupOrder = 7; >;
-technique T { pass P { } }
-)";
-
-const char kConditions[] = R"(
 float FogNear < string UIName = "Fog Near"; string UICondition = "EnableFog"; int UIOrder = 1; > = 0.1;
 bool EnableFog < string UIName = "Enable Fog"; int UIOrder = 2; > = false;
 float FogFar < string UIName = "Fog Far"; string UICondition = "EnableFog"; int UIOrder = 3; > = 0.9;
@@ -54,15 +50,9 @@ technique T { pass P { } }
 
 class ParameterPanelTest : public OverlayFixture {
  protected:
-  // Attaches, creates the shader from the source and opens the overlay on its tab.
   EffectProxy* Open(const char* source, bool extendedAnnotations = false) {
-    WriteFile("FX\\Post.fx", source);
-    AttachQuietly(extendedAnnotations ? "[Compatibility]\r\nExtendedAnnotations=1\r\n" : "");
-    EffectProxy* proxy = Create("Post");
-    Frame();
-    sim::PressKey(window, VK_INSERT);
-    Frames(2);
-    return proxy;
+    return OverlayFixture::Open("Post", source,
+                                extendedAnnotations ? "[Compatibility]\r\nExtendedAnnotations=1\r\n" : "");
   }
   const ShaderParam& Param(EffectProxy* proxy, const std::string& name) {
     for (const ShaderParam& param : proxy->parameters) {
@@ -71,16 +61,6 @@ class ParameterPanelTest : public OverlayFixture {
     static ShaderParam none;
     ADD_FAILURE() << "no parameter " << name;
     return none;
-  }
-  float Inner(EffectProxy* proxy, const char* name) {
-    FLOAT value = -1;
-    proxy->innerEffect->GetFloat(name, &value);
-    return value;
-  }
-  float Recorded(EffectProxy* proxy, const std::string& name) {
-    float value = -1;
-    std::memcpy(&value, proxy->recordedValues.at(name).data(), sizeof(value));
-    return value;
   }
   // The identifier of a widget drawn by the panel of the first tab: the
   // window, the "Shaders" tab bar, the tab's place, its label, the
@@ -114,36 +94,27 @@ class ParameterPanelTest : public OverlayFixture {
     }
     return labels;
   }
-  sim::Widget FindId(ImGuiID id) {
-    for (const sim::Widget& widget : Widgets()) {
-      if (widget.id == id) return widget;
-    }
-    ADD_FAILURE() << "no widget " << id;
-    return {};
-  }
 };
 
-TEST_F(ParameterPanelTest, GroupsFollowTheirLargestOrderThenTheirNameAndMembersTheirOrder) {
+TEST_F(ParameterPanelTest, GroupsFollowTheirOrderAndAConditionShowsItsDependantsWhileNonZero) {
   EffectProxy* proxy = Open(kGroups);
-  EXPECT_EQ(PanelLabels(proxy),
-            (std::vector<std::string>{"Color", "Tint", "Depth", "Fog Depth", "Lighting", "Ambient", "Sun",
-                                      "Advanced", "Sharpen", "Matrices"}))
-      << "a negative group order sorts as 0, and a group of matrices shows an empty header";
-}
-
-TEST_F(ParameterPanelTest, AConditionShowsItsDependantsOnlyWhileTheControllerIsNonZero) {
-  EffectProxy* proxy = Open(kConditions);
-  auto labels = PanelLabels(proxy);
-  EXPECT_EQ(labels, (std::vector<std::string>{"General", "Enable Fog", "Strength", "Glow"}));
-
+  EXPECT_EQ(
+      PanelLabels(proxy),
+      (std::vector<std::string>{"Color", "Tint", "Depth", "Fog Depth", "General", "Enable Fog", "Strength",
+                                "Glow", "Lighting", "Ambient", "Sun", "Advanced", "Sharpen", "Matrices"}))
+      << "the largest order then the name; a negative group order sorts as 0, a group of matrices shows an "
+         "empty header";
+  auto general = [&] {
+    const auto labels = PanelLabels(proxy);
+    const auto start = std::find(labels.begin(), labels.end(), "General");
+    return std::vector<std::string>(start + 1, std::find(start, labels.end(), "Lighting"));
+  };
   // The tick is recorded at once: the dependant after the box appears in the
   // same frame, the one before it in the next.
   Click(Find("Enable Fog"));
-  EXPECT_EQ(PanelLabels(proxy),
-            (std::vector<std::string>{"General", "Enable Fog", "Fog Far", "Strength", "Glow"}));
+  EXPECT_EQ(general(), (std::vector<std::string>{"Enable Fog", "Fog Far", "Strength", "Glow"}));
   Frame();
-  EXPECT_EQ(PanelLabels(proxy),
-            (std::vector<std::string>{"General", "Fog Near", "Enable Fog", "Fog Far", "Strength", "Glow"}));
+  EXPECT_EQ(general(), (std::vector<std::string>{"Fog Near", "Enable Fog", "Fog Far", "Strength", "Glow"}));
   BOOL enabled = FALSE;
   proxy->innerEffect->GetBool("EnableFog", &enabled);
   EXPECT_TRUE(enabled);
@@ -151,32 +122,13 @@ TEST_F(ParameterPanelTest, AConditionShowsItsDependantsOnlyWhileTheControllerIsN
   D3DXHANDLE strength = proxy->GetParameterByName(nullptr, "Strength");
   proxy->SetFloat(strength, 0.0f);
   Frame();
-  labels = PanelLabels(proxy);
-  EXPECT_EQ(std::count(labels.begin(), labels.end(), "Glow"), 0) << "a slider at 0.0 hides its dependants";
+  EXPECT_EQ(general().back(), "Strength") << "a slider at 0.0 hides its dependants";
   proxy->SetFloat(strength, -0.0f);
   Frame();
-  labels = PanelLabels(proxy);
-  EXPECT_EQ(std::count(labels.begin(), labels.end(), "Glow"), 1) << "at -0.0 it shows them";
+  EXPECT_EQ(general().back(), "Glow") << "at -0.0 it shows them";
 }
 
-TEST_F(ParameterPanelTest, ACombosItemsComeFromItsEnumAndTheChoiceReachesTheEffect) {
-  EffectProxy* proxy = Open(kWidgets);
-  EXPECT_EQ(Param(proxy, "Quality").intValue, 1) << "a default of 1.0 shows Low";
-  Click(FindId(PanelWidgetId("Quality", "Quality")));
-  Frame();  // a popup takes its size in its second frame
-  auto labels = Labels();
-  const auto off = std::find(labels.begin(), labels.end(), "Off");
-  ASSERT_NE(off, labels.end()) << "the combo opened";
-  EXPECT_EQ(std::vector<std::string>(off, off + 3), (std::vector<std::string>{"Off", "Low", "High"}));
-
-  Click(Find("High"));
-  EXPECT_EQ(Param(proxy, "Quality").intValue, 2);
-  EXPECT_FLOAT_EQ(Param(proxy, "Quality").floatValue, 2.0f);
-  EXPECT_FLOAT_EQ(Inner(proxy, "Quality"), 2.0f);
-  EXPECT_FLOAT_EQ(Recorded(proxy, "Quality"), 2.0f);
-}
-
-TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandths) {
+TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandthsAndACombosItemsComeFromItsEnum) {
   EffectProxy* proxy = Open(kWidgets);
   const sim::Widget amount = Find("Amount");
   DragTo(amount, amount.right + 40);
@@ -188,12 +140,25 @@ TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandths) {
   EXPECT_GT(third, 0.2f);
   EXPECT_LT(third, 0.45f);
   EXPECT_NEAR(third * 1000, std::round(third * 1000), 1e-3) << "values step in thousandths (%.3f)";
+  EXPECT_FLOAT_EQ(Recorded(proxy, "Amount"), third) << "sent through the proxy";
 
   const sim::Widget steps = Find("Steps");
   DragTo(steps, steps.right + 40);
   EXPECT_FLOAT_EQ(Inner(proxy, "Steps"), 10.0f) << "a combo without items is a slider from 0 to 10";
   EXPECT_EQ(Param(proxy, "Steps").intValue, 2) << "its index is left as it was";
   EXPECT_FLOAT_EQ(Recorded(proxy, "Steps"), 10.0f);
+
+  EXPECT_EQ(Param(proxy, "Quality").intValue, 1) << "a default of 1.0 shows Low";
+  Click(FindId(PanelWidgetId("Quality", "Quality")));
+  Frame();  // a popup takes its size in its second frame
+  const auto labels = Labels();
+  const auto off = std::find(labels.begin(), labels.end(), "Off");
+  ASSERT_NE(off, labels.end()) << "the combo opened";
+  EXPECT_EQ(std::vector<std::string>(off, off + 3), (std::vector<std::string>{"Off", "Low", "High"}));
+  Click(Find("High"));
+  EXPECT_EQ(Param(proxy, "Quality").intValue, 2);
+  EXPECT_FLOAT_EQ(Inner(proxy, "Quality"), 2.0f);
+  EXPECT_FLOAT_EQ(Recorded(proxy, "Quality"), 2.0f);
 }
 
 TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneEditsColoursOfThreeIntegersAndSteps) {
