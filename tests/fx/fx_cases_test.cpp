@@ -82,26 +82,17 @@ std::string TypeName(const simfx::Variable& v) {
                                        "texture",     "texture1D",   "texture2D", "texture3D", "textureCUBE",
                                        "sampler",     "sampler1D",   "sampler2D", "sampler3D", "samplerCUBE",
                                        "pixelshader", "vertexshader"};
-  const bool object = v.type >= ParamType::Texture;
-  const bool numeric = !object && v.type != ParamType::Void;
+  const std::string name = kTypes[static_cast<int>(v.type)];
   const std::string size = std::to_string(v.rows) + "x" + std::to_string(v.columns);
-  std::string name = kTypes[static_cast<int>(v.type)];
-  switch (v.cls) {
-    case ParamClass::Scalar:
-      return (numeric ? "" : "?") + name + (v.rows * v.columns == 1 ? "" : "?" + size);
-    case ParamClass::Vector:
-      return (numeric && v.type != ParamType::String ? "" : "?") + name + std::to_string(v.columns) +
-             (v.rows == 1 ? "" : "?" + size);
-    case ParamClass::MatrixRows:
-      return "row_major " + name + size;
-    case ParamClass::MatrixColumns:
-      return name + size;
-    case ParamClass::Object:
-      return (object ? "" : "?") + name;
-    case ParamClass::Struct:
-      return v.type == ParamType::Void ? "struct" : "?struct " + name;
-  }
-  return "?";
+  const bool object = v.type >= ParamType::Texture;
+  const bool numeric = v.type >= ParamType::Bool && v.type <= ParamType::Float;
+  if (v.cls == ParamClass::Scalar && (numeric || v.type == ParamType::String) && size == "1x1") return name;
+  if (v.cls == ParamClass::Vector && numeric && v.rows == 1) return name + std::to_string(v.columns);
+  if (v.cls == ParamClass::MatrixColumns && numeric) return name + size;
+  if (v.cls == ParamClass::MatrixRows && numeric) return "row_major " + name + size;
+  if (v.cls == ParamClass::Object && object) return name;
+  if (v.cls == ParamClass::Struct && v.type == ParamType::Void) return "struct";
+  return "?class" + std::to_string(static_cast<int>(v.cls)) + " " + name + size;
 }
 
 void Render(const simfx::Variable& v, const std::string& indent, std::vector<std::string>& out) {
