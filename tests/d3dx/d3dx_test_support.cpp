@@ -1,24 +1,14 @@
 #include "d3dx_test_support.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include "sim/host_kernel.h"
-
 void SimD3dTest::SetUp() {
-  liveBefore = sim::LiveObjects();
-  overReleasesBefore = sim::OverReleases();
-  device = sim::CreateDevice(1920, 1080, window);
+  HostFixture::SetUp();
+  device = sim::CreateDevice(1920, 1080, nullptr);
 }
 
-void SimD3dTest::TearDown() {
+void SimD3dTest::ReleaseHostObjects() {
   if (device) {
     EXPECT_EQ(device->Release(), 0u) << "the device is still referenced";
   }
-  EXPECT_EQ(sim::LiveObjects(), liveBefore) << "a simulated object was not released";
-  EXPECT_EQ(sim::OverReleases(), overReleasesBefore) << "a simulated object was released too often";
 }
 
 ID3DXEffect* SimD3dTest::Compile(const std::string& source) {
@@ -32,26 +22,6 @@ ID3DXEffect* SimD3dTest::Compile(const std::string& source) {
   }
   EXPECT_EQ(hr, D3D_OK);
   return effect;
-}
-
-void SimFileTest::SetUp() {
-  previousDir = std::filesystem::current_path().string();
-  char pattern[] = "/tmp/vantorix_d3dx_XXXXXX";
-  workDir = mkdtemp(pattern);
-  std::filesystem::current_path(workDir);
-  SimD3dTest::SetUp();
-}
-
-void SimFileTest::TearDown() {
-  SimD3dTest::TearDown();
-  std::filesystem::current_path(previousDir);
-  std::filesystem::remove_all(workDir);
-}
-
-void SimFileTest::WriteFile(const std::string& path, const std::string& bytes) {
-  const std::filesystem::path target = sim::HostPath(path.c_str());
-  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path());
-  std::ofstream(target, std::ios::binary) << bytes;
 }
 
 std::string BufferText(ID3DXBuffer* buffer) {

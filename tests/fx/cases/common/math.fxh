@@ -1,0 +1,2 @@
+#define HALF 0.5
+static const float Pi = 3.5;

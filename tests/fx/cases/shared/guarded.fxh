@@ -1,0 +1,4 @@
+#ifndef GUARDED
+#define GUARDED
+float FromGuarded;
+#endif

@@ -1,0 +1,2 @@
+#include "shared\loop.fxh"
+#include "shared\loop.fxh"

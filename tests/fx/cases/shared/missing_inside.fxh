@@ -1,0 +1,3 @@
+float A = 1;
+
+   #include "missing.fxh"

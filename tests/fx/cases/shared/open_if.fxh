@@ -1,0 +1,2 @@
+#if 1
+float A;

@@ -1,0 +1,2 @@
+#include <common\math.fxh>
+float Exposure = HALF;

@@ -1,0 +1,1 @@
+float Gamma = 2.2;

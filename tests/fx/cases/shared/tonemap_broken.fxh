@@ -1,0 +1,3 @@
+float Gamma = 2.2;
+// comment
+float Broken = 1 +;
