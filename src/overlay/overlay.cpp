@@ -199,6 +199,23 @@ void Unsubclass() {
   overlayState.overlayWindow = nullptr;
 }
 
+namespace {
+
+// The renderer gives back every texture it uploaded and marks it destroyed,
+// but leaves one it never uploaded (a second Reset before the overlay drew
+// again) asking to be destroyed; Dear ImGui would then free the font atlas's
+// texture while the fonts still draw with it. Such a texture counts as
+// destroyed too, so that the next frame uploads it again.
+void SettleTexturesNeverUploaded() {
+  for (ImTextureData* texture : ImGui::GetPlatformIO().Textures) {
+    if (texture->Status == ImTextureStatus_WantDestroy && texture->TexID == ImTextureID_Invalid &&
+        texture->BackendUserData == nullptr)
+      texture->SetStatus(ImTextureStatus_Destroyed);
+  }
+}
+
+}  // namespace
+
 void StartRenderer(IDirect3DDevice9* device) {
   PluginCallsOn ownCalls(device);
   ImGui_ImplDX9_Init(device);
@@ -211,6 +228,7 @@ void StopRenderer() {
   if (device == nullptr) return;
   PluginCallsOn ownCalls(device);
   ImGui_ImplDX9_Shutdown();
+  SettleTexturesNeverUploaded();
   overlayState.overlayDevice = nullptr;
 }
 
@@ -274,6 +292,7 @@ void InvalidateOverlayDeviceObjects() {
   if (overlayState.deviceObjectsLost) return;
   PluginCallsOn ownCalls(overlayState.overlayDevice);
   ImGui_ImplDX9_InvalidateDeviceObjects();
+  SettleTexturesNeverUploaded();
   overlayState.deviceObjectsLost = true;
 }
 

@@ -87,6 +87,7 @@ TEST_F(GameSessionTest, ALostDeviceDrawsNothingAndAfterAResetToANewSizeAllComesB
   EXPECT_EQ(ImGui::GetFrameCount(), frames) << "a lost device costs no overlay frame";
   sim::SetResetResult(device, D3D_OK);
   ASSERT_EQ(device->Reset(&parameters), D3D_OK);
+  ASSERT_EQ(device->Reset(&parameters), D3D_OK) << "a second Reset before the overlay drew again";
   Frames(3);
   EXPECT_EQ(Corner(), before) << "the overlay's text is drawn as before the loss";
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] Detected screen resolution: 1600 x 900 (Aspect Ratio: 1.78)"));
