@@ -170,29 +170,29 @@ HRESULT STDMETHODCALLTYPE EffectProxy::CloneEffect(LPDIRECT3DDEVICE9 pDevice, LP
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameter(D3DXHANDLE hParameter, UINT Index) {
   EnterGameCall();
   D3DXHANDLE found = innerEffect->GetParameter(ResolveParameterHandle(hParameter), Index);
-  if (!hParameter) return RememberParameterName(found);
+  if (!hParameter) return HandToGame(RememberParameterName(found));
   // A parameter's children by index are structure members or array elements.
   RememberChildParameter(found, hParameter, nullptr, -1);
-  return RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index));
+  return HandToGame(RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index)));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterByName(D3DXHANDLE hParameter, LPCSTR pName) {
   EnterGameCall();
   D3DXHANDLE found = innerEffect->GetParameterByName(ResolveParameterHandle(hParameter), pName);
   if (!pName) return found;
-  return RememberChildParameter(found, hParameter, pName, -1);
+  return HandToGame(RememberChildParameter(found, hParameter, pName, -1));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterBySemantic(D3DXHANDLE hParameter, LPCSTR pSemantic) {
   EnterGameCall();
   D3DXHANDLE found = innerEffect->GetParameterBySemantic(ResolveParameterHandle(hParameter), pSemantic);
-  return RememberChildParameter(found, hParameter, nullptr, -1);
+  return HandToGame(RememberChildParameter(found, hParameter, nullptr, -1));
 }
 
 D3DXHANDLE STDMETHODCALLTYPE EffectProxy::GetParameterElement(D3DXHANDLE hParameter, UINT Index) {
   EnterGameCall();
   D3DXHANDLE found = innerEffect->GetParameterElement(ResolveParameterHandle(hParameter), Index);
-  return RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index));
+  return HandToGame(RememberChildParameter(found, hParameter, nullptr, static_cast<int>(Index)));
 }
 
 // Technique handles handed out are remembered by name; those passed in are

@@ -161,6 +161,12 @@ class EffectProxy : public ID3DXEffect {
   // name, the member's own name from its description).
   D3DXHANDLE RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE parent, const char* member, int index);
   void NoteFoundByName(D3DXHANDLE handle);
+  // The tunable-parameter model's handles are remembered like the game's;
+  // those the game was never given are forgotten when the model is built
+  // again, so that each reloaded effect's addresses do not pile up.
+  void RememberModelHandle(D3DXHANDLE handle);
+  void ForgetModelOnlyHandles();
+  D3DXHANDLE HandToGame(D3DXHANDLE handle);
   // Records the bytes under the handle's remembered name. False only when
   // memory ran out (after an ERROR line); nothing was changed then.
   bool RecordParameterValue(D3DXHANDLE handle, const void* data, std::uint32_t size);
@@ -255,6 +261,8 @@ class EffectProxy : public ID3DXEffect {
   std::atomic<bool> effectWaiting{false};
   // Between the game's Begin and End: the inner effect must stay. Game thread only.
   bool begun = false;
+  // Keys of parameterNames that only the model holds.
+  std::vector<D3DXHANDLE> modelOnlyHandles;
   // Textures set by the game, by parameter name, one reference each.
   std::map<std::string, IDirect3DBaseTexture9*, std::less<>> recordedTextures;
 

@@ -1,6 +1,7 @@
 // The names behind the handles the proxy has seen, the bytes of the values
 // set through it, and the lookup of remembered handles by name on whichever
 // effect is inside the proxy now.
+#include <algorithm>
 #include <string>
 
 #include "effect/effect_proxy.h"
@@ -54,6 +55,30 @@ D3DXHANDLE EffectProxy::RememberChildParameter(D3DXHANDLE handle, D3DXHANDLE par
       *slot = ResolvedHandle{handle, slot->generation, true, handle, nullptr};
     NoteFoundByName(handle);
   });
+  return handle;
+}
+
+void EffectProxy::RememberModelHandle(D3DXHANDLE handle) {
+  const bool known = parameterNames.count(handle) != 0;
+  RememberParameterName(handle);
+  if (known || parameterNames.count(handle) == 0) return;
+  WithoutThrowing("remembering a parameter", shaderName, [&] { modelOnlyHandles.push_back(handle); });
+}
+
+void EffectProxy::ForgetModelOnlyHandles() {
+  if (modelOnlyHandles.empty()) return;
+  for (D3DXHANDLE handle : modelOnlyHandles) parameterNames.erase(handle);
+  modelOnlyHandles.clear();
+  InvalidateResolvedHandles(handleCache);  // slots of the erased names
+}
+
+D3DXHANDLE EffectProxy::HandToGame(D3DXHANDLE handle) {
+  if (modelOnlyHandles.empty()) return handle;
+  const auto found = std::find(modelOnlyHandles.begin(), modelOnlyHandles.end(), handle);
+  if (found != modelOnlyHandles.end()) {
+    *found = modelOnlyHandles.back();
+    modelOnlyHandles.pop_back();
+  }
   return handle;
 }
 

@@ -153,12 +153,13 @@ bool WriteRecordedValue(ID3DXEffect* effect, D3DXHANDLE h, const std::vector<std
 
 void EffectProxy::ParseParameterAnnotations(ID3DXEffect* effect) {
   parameters.clear();
+  ForgetModelOnlyHandles();
   D3DXEFFECT_DESC effectDesc;
   std::memset(&effectDesc, 0, sizeof(effectDesc));
   if (FAILED(effect->GetDesc(&effectDesc))) return;
   for (UINT i = 0; i < effectDesc.Parameters; ++i) {
     D3DXHANDLE h = effect->GetParameter(nullptr, i);
-    RememberParameterName(h);
+    RememberModelHandle(h);
     D3DXPARAMETER_DESC desc;
     std::memset(&desc, 0, sizeof(desc));
     if (FAILED(effect->GetParameterDesc(h, &desc))) continue;

@@ -185,4 +185,19 @@ TEST_F(GameSessionTest, AReloadTakenInOnALoaderThreadLeavesTheDeviceToTheGame) {
   device = sim::CreateDevice(kWidth, kHeight, window);
 }
 
+// A reloaded effect's handles lie at new addresses: the names the panel's
+// model remembered for the previous effect's go, the game's own stay.
+TEST_F(GameSessionTest, ReloadsForgetTheModelsHandlesAndKeepTheGames) {
+  EffectProxy* proxy = Create("Sized");
+  ID3DXEffect* game = proxy;
+  const D3DXHANDLE intensity = game->GetParameterByName(nullptr, "Intensity");
+  Frame();
+  PressEnd();
+  const std::size_t remembered = proxy->parameterNames.size();
+  for (int reload = 0; reload < 3; ++reload) PressEnd();
+  EXPECT_EQ(proxy->parameterNames.size(), remembered);
+  EXPECT_EQ(game->SetFloat(intensity, 0.75f), D3D_OK);
+  EXPECT_EQ(Inner(proxy, "Intensity"), 0.75f);
+}
+
 }  // namespace
