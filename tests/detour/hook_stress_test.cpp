@@ -19,48 +19,37 @@ __attribute__((noinline)) int stressDetour(int x) {
   return stressOriginal(x) + 1000;
 }
 
-struct CallerCounts {
-  std::atomic<long> original{0};
-  std::atomic<long> detoured{0};
-  std::atomic<long> wrong{0};
-};
+std::atomic<bool> stop{false};
+std::atomic<long> originalCalls{0}, detouredCalls{0}, wrongCalls{0};
 
-void keepCalling(const std::atomic<bool>& stop, CallerCounts& counts) {
+void keepCalling() {
   IntFunction volatile target = detour_stress_target;
   long original = 0, detoured = 0, wrong = 0;
   for (int x = 0; !stop.load(std::memory_order_relaxed); x = (x + 1) & 0xFFFF) {
     const int result = target(x);
-    if (result == x + 1)
-      ++original;
-    else if (result == x + 1001)
-      ++detoured;
-    else
-      ++wrong;
+    original += result == x + 1;
+    detoured += result == x + 1001;
+    wrong += result != x + 1 && result != x + 1001;
   }
-  counts.original += original;
-  counts.detoured += detoured;
-  counts.wrong += wrong;
+  originalCalls += original;
+  detouredCalls += detoured;
+  wrongCalls += wrong;
 }
 
 TEST(HookStress, TogglingWhileOtherThreadsCall) {
   constexpr int kToggles = 5000;
-  constexpr int kCallers = 3;
+  void* const target = reinterpret_cast<void*>(detour_stress_target);
   ASSERT_EQ(MH_Initialize(), MH_OK);
   void* trampoline = nullptr;
-  ASSERT_EQ(MH_CreateHook(reinterpret_cast<void*>(detour_stress_target),
-                          reinterpret_cast<void*>(&stressDetour), &trampoline),
-            MH_OK);
+  ASSERT_EQ(MH_CreateHook(target, reinterpret_cast<void*>(&stressDetour), &trampoline), MH_OK);
   stressOriginal = reinterpret_cast<IntFunction>(trampoline);
 
-  std::atomic<bool> stop{false};
-  CallerCounts counts;
   std::vector<std::thread> callers;
-  for (int i = 0; i < kCallers; ++i) callers.emplace_back(keepCalling, std::cref(stop), std::ref(counts));
-
+  for (int i = 0; i < 3; ++i) callers.emplace_back(keepCalling);
   int failures = 0;
   for (int i = 0; i < kToggles; ++i) {
-    failures += MH_EnableHook(reinterpret_cast<void*>(detour_stress_target)) != MH_OK;
-    failures += MH_DisableHook(reinterpret_cast<void*>(detour_stress_target)) != MH_OK;
+    failures += MH_EnableHook(target) != MH_OK;
+    failures += MH_DisableHook(target) != MH_OK;
   }
   failures += MH_EnableHook(MH_ALL_HOOKS) != MH_OK;
   // The trampoline is freed by uninitialising: no caller may still be in it.
@@ -69,11 +58,11 @@ TEST(HookStress, TogglingWhileOtherThreadsCall) {
   failures += MH_Uninitialize() != MH_OK;
 
   EXPECT_EQ(failures, 0);
-  EXPECT_EQ(counts.wrong.load(), 0);
-  EXPECT_GT(counts.original.load(), 0);
-  EXPECT_GT(counts.detoured.load(), 0);
+  EXPECT_EQ(wrongCalls.load(), 0);
+  EXPECT_GT(originalCalls.load(), 0);
+  EXPECT_GT(detouredCalls.load(), 0);
   std::printf("[ stress   ] %d toggles, %ld original and %ld detoured calls\n", kToggles,
-              counts.original.load(), counts.detoured.load());
+              originalCalls.load(), detouredCalls.load());
   EXPECT_EQ(detour_stress_target(1), 2);
 }
 

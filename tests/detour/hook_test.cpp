@@ -1,6 +1,6 @@
 // Real detours on x86-64 and x86: functions of this program are hooked, called
-// through the detour and through the trampoline, disabled, enabled again and
-// restored.
+// through the detour and through the trampoline, disabled, enabled again,
+// removed and restored.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
@@ -48,13 +48,19 @@ void* address(IntFunction function) {
   return reinterpret_cast<void*>(function);
 }
 
+// Creates a hook; its trampoline becomes `original`.
+MH_STATUS hook(IntFunction target, IntFunction detour) {
+  void* trampoline = nullptr;
+  const MH_STATUS status = MH_CreateHook(address(target), address(detour), &trampoline);
+  if (status == MH_OK) original = reinterpret_cast<IntFunction>(trampoline);
+  return status;
+}
+
 class Hooking : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(MH_Initialize(), MH_OK); }
   void TearDown() override {
-    if (initialized_) {
-      EXPECT_EQ(MH_Uninitialize(), MH_OK);
-    }
+    if (initialized_) EXPECT_EQ(MH_Uninitialize(), MH_OK);
   }
   void uninitialize() {
     EXPECT_EQ(MH_Uninitialize(), MH_OK);
@@ -81,9 +87,7 @@ TEST_P(HookingEachPrologue, DetoursCallsOriginalAndRestores) {
   const auto before = firstBytes(t.function);
   ASSERT_EQ(call(t.function, t.argument), t.expected);
 
-  void* trampoline = nullptr;
-  ASSERT_EQ(MH_CreateHook(address(t.function), reinterpret_cast<void*>(&plusThousand), &trampoline), MH_OK);
-  original = reinterpret_cast<IntFunction>(trampoline);
+  ASSERT_EQ(hook(t.function, plusThousand), MH_OK);
   EXPECT_EQ(call(t.function, t.argument), t.expected) << "created hooks start disabled";
   EXPECT_EQ(call(original, t.argument), t.expected);
 
@@ -95,8 +99,14 @@ TEST_P(HookingEachPrologue, DetoursCallsOriginalAndRestores) {
   EXPECT_EQ(call(t.function, t.argument), t.expected);
   EXPECT_EQ(firstBytes(t.function), before);
 
+  // Removing an enabled hook restores the target, which can be hooked again.
   ASSERT_EQ(MH_EnableHook(address(t.function)), MH_OK);
-  EXPECT_EQ(call(t.function, t.argument), t.expected + 1000);
+  ASSERT_EQ(MH_RemoveHook(address(t.function)), MH_OK);
+  EXPECT_EQ(firstBytes(t.function), before);
+  EXPECT_EQ(call(t.function, t.argument), t.expected);
+  ASSERT_EQ(hook(t.function, minusThousand), MH_OK);
+  ASSERT_EQ(MH_EnableHook(address(t.function)), MH_OK);
+  EXPECT_EQ(call(t.function, t.argument), t.expected - 1000);
 
   uninitialize();
   EXPECT_EQ(call(t.function, t.argument), t.expected);
@@ -117,10 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Prologues, HookingEachPrologue,
                          });
 
 TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
-  void* trampoline = nullptr;
-  ASSERT_EQ(MH_CreateHook(address(detour_rip_load), reinterpret_cast<void*>(&plusThousand), &trampoline),
-            MH_OK);
-  original = reinterpret_cast<IntFunction>(trampoline);
+  ASSERT_EQ(hook(detour_rip_load, plusThousand), MH_OK);
   ASSERT_EQ(MH_EnableHook(address(detour_rip_load)), MH_OK);
   detour_rip_value = 100;
   EXPECT_EQ(call(detour_rip_load, 1), 1101);
@@ -130,7 +137,7 @@ TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
 TEST_F(Hooking, RefusesAFunctionShorterThanTheJump) {
   const auto before = firstBytes(detour_too_short);
   void* trampoline = nullptr;
-  EXPECT_EQ(MH_CreateHook(address(detour_too_short), reinterpret_cast<void*>(&plusThousand), &trampoline),
+  EXPECT_EQ(MH_CreateHook(address(detour_too_short), address(plusThousand), &trampoline),
             MH_ERROR_UNSUPPORTED_FUNCTION);
   EXPECT_EQ(trampoline, nullptr);
   EXPECT_EQ(MH_EnableHook(address(detour_too_short)), MH_ERROR_NOT_CREATED);
@@ -140,7 +147,7 @@ TEST_F(Hooking, RefusesAFunctionShorterThanTheJump) {
 
 TEST_F(Hooking, ReportsMisuseWithItsStatus) {
   const auto target = address(detour_add_one);
-  const auto detour = reinterpret_cast<void*>(&plusThousand);
+  const auto detour = address(plusThousand);
   void* trampoline = nullptr;
   EXPECT_EQ(MH_Initialize(), MH_ERROR_ALREADY_INITIALIZED);
   EXPECT_EQ(MH_EnableHook(target), MH_ERROR_NOT_CREATED);
@@ -151,8 +158,7 @@ TEST_F(Hooking, ReportsMisuseWithItsStatus) {
   EXPECT_EQ(MH_CreateHook(nullptr, detour, &trampoline), MH_ERROR_NOT_EXECUTABLE);
 
   ASSERT_EQ(MH_CreateHook(target, detour, &trampoline), MH_OK);
-  EXPECT_EQ(MH_CreateHook(target, reinterpret_cast<void*>(&minusThousand), nullptr),
-            MH_ERROR_ALREADY_CREATED);
+  EXPECT_EQ(MH_CreateHook(target, address(minusThousand), nullptr), MH_ERROR_ALREADY_CREATED);
   EXPECT_EQ(MH_DisableHook(target), MH_ERROR_DISABLED);
   EXPECT_EQ(MH_EnableHook(target), MH_OK);
   EXPECT_EQ(MH_EnableHook(target), MH_ERROR_ENABLED);
@@ -164,11 +170,8 @@ TEST_F(Hooking, ReportsMisuseWithItsStatus) {
   EXPECT_EQ(MH_EnableHook(MH_ALL_HOOKS), MH_ERROR_NOT_INITIALIZED);
   EXPECT_EQ(MH_DisableHook(MH_ALL_HOOKS), MH_ERROR_NOT_INITIALIZED);
   EXPECT_EQ(MH_RemoveHook(target), MH_ERROR_NOT_INITIALIZED);
-}
 
-TEST(HookStatusText, NamesEachStatus) {
   EXPECT_STREQ(MH_StatusToString(MH_OK), "MH_OK");
-  EXPECT_STREQ(MH_StatusToString(MH_ERROR_UNSUPPORTED_FUNCTION), "MH_ERROR_UNSUPPORTED_FUNCTION");
   EXPECT_STREQ(MH_StatusToString(MH_ERROR_MEMORY_PROTECT), "MH_ERROR_MEMORY_PROTECT");
   EXPECT_STREQ(MH_StatusToString(static_cast<MH_STATUS>(99)), "MH_UNKNOWN");
 }
@@ -176,12 +179,10 @@ TEST(HookStatusText, NamesEachStatus) {
 TEST_F(Hooking, AllHooksSwitchTogetherAndUninitializeRestoresEveryTarget) {
   const auto addOneBytes = firstBytes(detour_add_one);
   const auto hotPatchBytes = firstBytes(detour_hot_patch);
-  void* first = nullptr;
-  void* second = nullptr;
-  ASSERT_EQ(MH_CreateHook(address(detour_add_one), reinterpret_cast<void*>(&plusThousand), &first), MH_OK);
-  ASSERT_EQ(MH_CreateHook(address(detour_hot_patch), reinterpret_cast<void*>(&plusThousand), &second), MH_OK);
-  EXPECT_NE(first, second);
-  original = reinterpret_cast<IntFunction>(first);
+  ASSERT_EQ(hook(detour_hot_patch, plusThousand), MH_OK);
+  const IntFunction hotPatchTrampoline = original;
+  ASSERT_EQ(hook(detour_add_one, plusThousand), MH_OK);
+  EXPECT_NE(original, hotPatchTrampoline);
 
   ASSERT_EQ(MH_EnableHook(MH_ALL_HOOKS), MH_OK);
   EXPECT_EQ(call(detour_add_one, 1), 1002);
@@ -201,30 +202,9 @@ TEST_F(Hooking, AllHooksSwitchTogetherAndUninitializeRestoresEveryTarget) {
   // The library starts over cleanly.
   ASSERT_EQ(MH_Initialize(), MH_OK);
   initialized_ = true;
-  ASSERT_EQ(MH_CreateHook(address(detour_add_one), reinterpret_cast<void*>(&minusThousand), &first), MH_OK);
-  original = reinterpret_cast<IntFunction>(first);
+  ASSERT_EQ(hook(detour_add_one, minusThousand), MH_OK);
   ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
   EXPECT_EQ(call(detour_add_one, 1), -998);
-}
-
-TEST_F(Hooking, RemovedHookRestoresTheTargetAndCanBeCreatedAgain) {
-  const auto before = firstBytes(detour_call_in_prologue);
-  void* trampoline = nullptr;
-  ASSERT_EQ(
-      MH_CreateHook(address(detour_call_in_prologue), reinterpret_cast<void*>(&plusThousand), &trampoline),
-      MH_OK);
-  original = reinterpret_cast<IntFunction>(trampoline);
-  ASSERT_EQ(MH_EnableHook(address(detour_call_in_prologue)), MH_OK);
-  ASSERT_EQ(MH_RemoveHook(address(detour_call_in_prologue)), MH_OK);
-  EXPECT_EQ(firstBytes(detour_call_in_prologue), before);
-  EXPECT_EQ(call(detour_call_in_prologue, 1), 5);
-
-  ASSERT_EQ(
-      MH_CreateHook(address(detour_call_in_prologue), reinterpret_cast<void*>(&minusThousand), &trampoline),
-      MH_OK);
-  original = reinterpret_cast<IntFunction>(trampoline);
-  ASSERT_EQ(MH_EnableHook(address(detour_call_in_prologue)), MH_OK);
-  EXPECT_EQ(call(detour_call_in_prologue, 1), -995);
 }
 
 // A detour more than 2 GiB away from its target is reached through an
@@ -244,11 +224,10 @@ TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
   std::memcpy(page, returnFortyTwo, sizeof returnFortyTwo);
   ASSERT_EQ(mprotect(page, 4096, PROT_READ | PROT_EXEC), 0);
 
-  void* trampoline = nullptr;
-  ASSERT_EQ(MH_CreateHook(address(detour_add_one), page, &trampoline), MH_OK);
+  ASSERT_EQ(hook(detour_add_one, reinterpret_cast<IntFunction>(page)), MH_OK);
   ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
   EXPECT_EQ(call(detour_add_one, 5), 42);
-  EXPECT_EQ(call(reinterpret_cast<IntFunction>(trampoline), 5), 6);
+  EXPECT_EQ(call(original, 5), 6);
   uninitialize();
   EXPECT_EQ(call(detour_add_one, 5), 6);
   munmap(page, 4096);
