@@ -48,6 +48,16 @@ void* address(IntFunction function) {
   return reinterpret_cast<void*>(function);
 }
 
+// A fresh page holding mov eax, 42; ret.
+void* returnFortyTwoPage() {
+  void* page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (page == MAP_FAILED) return nullptr;
+  const uint8_t code[] = {0xB8, 0x2A, 0x00, 0x00, 0x00, 0xC3};
+  std::memcpy(page, code, sizeof code);
+  mprotect(page, 4096, PROT_READ | PROT_EXEC);
+  return page;
+}
+
 // Creates a hook; its trampoline becomes `original`.
 MH_STATUS hook(IntFunction target, IntFunction detour) {
   void* trampoline = nullptr;
@@ -60,7 +70,9 @@ class Hooking : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(MH_Initialize(), MH_OK); }
   void TearDown() override {
-    if (initialized_) EXPECT_EQ(MH_Uninitialize(), MH_OK);
+    if (initialized_) {
+      EXPECT_EQ(MH_Uninitialize(), MH_OK);
+    }
   }
   void uninitialize() {
     EXPECT_EQ(MH_Uninitialize(), MH_OK);
@@ -207,12 +219,21 @@ TEST_F(Hooking, AllHooksSwitchTogetherAndUninitializeRestoresEveryTarget) {
   EXPECT_EQ(call(detour_add_one, 1), -998);
 }
 
+TEST_F(Hooking, ReportsATargetThatCannotBeWritten) {
+  void* page = returnFortyTwoPage();
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(hook(reinterpret_cast<IntFunction>(page), plusThousand), MH_OK);
+  munmap(page, 4096);  // the code is gone: no jump can be written there
+  EXPECT_EQ(MH_EnableHook(page), MH_ERROR_MEMORY_PROTECT);
+  EXPECT_EQ(MH_EnableHook(page), MH_ERROR_MEMORY_PROTECT) << "the hook stays disabled";
+}
+
 // A detour more than 2 GiB away from its target is reached through an
 // absolute jump placed next to the trampoline.
 TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
   if (sizeof(void*) == 4) GTEST_SKIP() << "on x86 every address is within rel32 reach";
-  void* page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(page, MAP_FAILED);
+  void* page = returnFortyTwoPage();
+  ASSERT_NE(page, nullptr);
   const uintptr_t detour = reinterpret_cast<uintptr_t>(page);
   const uintptr_t target = reinterpret_cast<uintptr_t>(address(detour_add_one));
   const uint64_t distance = detour > target ? detour - target : target - detour;
@@ -220,10 +241,6 @@ TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
     munmap(page, 4096);
     GTEST_SKIP() << "the system placed the page near the program";
   }
-  const uint8_t returnFortyTwo[] = {0xB8, 0x2A, 0x00, 0x00, 0x00, 0xC3};  // mov eax, 42; ret
-  std::memcpy(page, returnFortyTwo, sizeof returnFortyTwo);
-  ASSERT_EQ(mprotect(page, 4096, PROT_READ | PROT_EXEC), 0);
-
   ASSERT_EQ(hook(detour_add_one, reinterpret_cast<IntFunction>(page)), MH_OK);
   ASSERT_EQ(MH_EnableHook(address(detour_add_one)), MH_OK);
   EXPECT_EQ(call(detour_add_one, 5), 42);
