@@ -2,10 +2,8 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -125,16 +123,6 @@ void EndGame(Game& game) {
   game.window = nullptr;
   Require(sim::LiveObjects() == 0, "every COM object is released once the game has let go of its own");
   Require(sim::OverReleases() == 0, "no COM object is released more often than it was referenced");
-}
-
-bool ContainsIgnoreCase(const std::uint8_t* data, std::size_t size, const char* word) {
-  const std::size_t length = std::strlen(word);
-  for (std::size_t at = 0; at + length <= size; ++at) {
-    std::size_t i = 0;
-    while (i < length && std::tolower(data[at + i]) == std::tolower(static_cast<unsigned char>(word[i]))) ++i;
-    if (i == length) return true;
-  }
-  return false;
 }
 
 }  // namespace fuzzhost

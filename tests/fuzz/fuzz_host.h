@@ -45,7 +45,4 @@ void EndGame(Game& game);
 // Aborts with the message when the condition is false.
 void Require(bool condition, const char* rule);
 
-// True when the bytes hold `word`, compared without regard to ASCII case.
-bool ContainsIgnoreCase(const std::uint8_t* data, std::size_t size, const char* word);
-
 }  // namespace fuzzhost
