@@ -92,15 +92,6 @@ std::vector<std::string> nativeBinaries() {
   return {files.begin(), files.end()};
 }
 
-std::vector<std::string> splitList(const std::string& list) {
-  std::vector<std::string> items;
-  std::istringstream stream(list);
-  std::string item;
-  while (std::getline(stream, item, '|'))
-    if (!item.empty()) items.push_back(item);
-  return items;
-}
-
 void expectAgreement(const Comparison& result, const char* what) {
   ::testing::Test::RecordProperty("instructions_compared", static_cast<int>(result.compared));
   std::printf("[ objdump  ] %zu %s instructions compared, %zu mismatches\n", result.compared, what,
@@ -122,11 +113,11 @@ TEST(DecoderAgainstObjdump, NativeBinaries) {
 
 TEST(DecoderAgainstObjdump, X86MingwRuntime) {
   const std::string objdump = kMingwObjdump;
-  const std::vector<std::string> archives = splitList(kMingwRuntimeArchives);
-  if (objdump.empty() || archives.empty())
+  if (objdump.empty() || kMingwRuntimeArchives[0] == nullptr)
     GTEST_SKIP() << "i686-w64-mingw32-objdump or the MinGW runtime archives were not found when configuring";
   Comparison result;
-  for (const std::string& archive : archives) compareWithObjdump(objdump, archive, CpuMode::X86, result);
+  for (const char* const* archive = kMingwRuntimeArchives; *archive != nullptr; ++archive)
+    compareWithObjdump(objdump, *archive, CpuMode::X86, result);
   expectAgreement(result, "x86-32");
 }
 

@@ -146,21 +146,17 @@ TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
   detour_rip_value = 40;
 }
 
-TEST_F(Hooking, RefusesAFunctionShorterThanTheJump) {
-  const auto before = firstBytes(detour_too_short);
-  void* trampoline = nullptr;
-  EXPECT_EQ(MH_CreateHook(address(detour_too_short), address(plusThousand), &trampoline),
-            MH_ERROR_UNSUPPORTED_FUNCTION);
-  EXPECT_EQ(trampoline, nullptr);
-  EXPECT_EQ(MH_EnableHook(address(detour_too_short)), MH_ERROR_NOT_CREATED);
-  EXPECT_EQ(firstBytes(detour_too_short), before);
-  EXPECT_EQ(call(detour_after_too_short, 0), 7);
-}
-
-TEST_F(Hooking, ReportsMisuseWithItsStatus) {
+TEST_F(Hooking, RefusesWhatItCannotHookAndReportsMisuse) {
   const auto target = address(detour_add_one);
   const auto detour = address(plusThousand);
   void* trampoline = nullptr;
+  const auto tooShortBytes = firstBytes(detour_too_short);
+  EXPECT_EQ(MH_CreateHook(address(detour_too_short), detour, &trampoline), MH_ERROR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(trampoline, nullptr);
+  EXPECT_EQ(MH_EnableHook(address(detour_too_short)), MH_ERROR_NOT_CREATED);
+  EXPECT_EQ(firstBytes(detour_too_short), tooShortBytes);
+  EXPECT_EQ(call(detour_after_too_short, 0), 7) << "the function after a refused one is intact";
+
   EXPECT_EQ(MH_Initialize(), MH_ERROR_ALREADY_INITIALIZED);
   EXPECT_EQ(MH_EnableHook(target), MH_ERROR_NOT_CREATED);
   EXPECT_EQ(MH_DisableHook(target), MH_ERROR_NOT_CREATED);

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "core/module_entry.h"
 #include "sim/host_code.h"
@@ -18,26 +17,6 @@ namespace fs = std::filesystem;
 
 namespace fuzzhost {
 
-namespace {
-
-std::string workFolder;
-
-void MakeWorkFolder() {
-  std::string pattern = (fs::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  Require(mkdtemp(name.data()) != nullptr, "a temporary working folder can be made");
-  workFolder = name.data();
-  Require(chdir(workFolder.c_str()) == 0, "the working folder can be entered");
-}
-
-void EmptyWorkFolder() {
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(workFolder, error)) fs::remove_all(entry.path(), error);
-}
-
-}  // namespace
-
 void Require(bool condition, const char* rule) {
   if (condition) return;
   std::fprintf(stderr, "fuzz rule broken: %s\n", rule);
@@ -45,8 +24,15 @@ void Require(bool condition, const char* rule) {
 }
 
 void StartInput() {
-  if (workFolder.empty()) MakeWorkFolder();
-  EmptyWorkFolder();
+  static std::string workFolder;
+  if (workFolder.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
+    Require(mkdtemp(pattern.data()) != nullptr, "a temporary working folder can be made");
+    workFolder = pattern;
+    Require(chdir(workFolder.c_str()) == 0, "the working folder can be entered");
+  }
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(workFolder, error)) fs::remove_all(entry.path(), error);
   sim::ResetOverReleases();
   sim::ResetKernel();
   sim::ClearEffectCalls();

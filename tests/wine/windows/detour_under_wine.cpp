@@ -69,14 +69,10 @@ using IntFunction = int (*)(int);
 IntFunction originalFrame = nullptr;
 IntFunction originalAwkward = nullptr;
 IntFunction originalFar = nullptr;
-int frameDetour(int x) {
-  return originalFrame(x) + 1000;
-}
-int awkwardDetour(int x) {
-  return originalAwkward(x) + 1000;
-}
-int farDetour(int x) {
-  return originalFar(x) + 1000;
+// Calls the original through its trampoline and marks the result.
+template <IntFunction* original>
+int plusThousand(int x) {
+  return (*original)(x) + 1000;
 }
 
 // Each switch suspends and resumes every other thread, which takes wine64
@@ -101,10 +97,12 @@ DWORD WINAPI keepCalling(void*) {
   return 0;
 }
 
-void Hook(IntFunction target, IntFunction detour, IntFunction* original, const char* what) {
+// Hooks `target` with plusThousand<original>, whose trampoline goes to `original`.
+template <IntFunction* original>
+void Hook(IntFunction target, const char* what) {
   void* trampoline = nullptr;
-  const MH_STATUS status =
-      MH_CreateHook(reinterpret_cast<void*>(target), reinterpret_cast<void*>(detour), &trampoline);
+  const MH_STATUS status = MH_CreateHook(reinterpret_cast<void*>(target),
+                                         reinterpret_cast<void*>(plusThousand<original>), &trampoline);
   *original = reinterpret_cast<IntFunction>(trampoline);
   Check(status == MH_OK, what, "status " + std::to_string(status));
 }
@@ -116,17 +114,17 @@ int main() {
   auto farTarget = reinterpret_cast<IntFunction>(
       reinterpret_cast<void*>(farLibrary ? GetProcAddress(farLibrary, "far_target") : nullptr));
   if (!Check(farTarget != nullptr, "far_target.dll loads")) return Summary();
-  const auto distance =
-      reinterpret_cast<std::uintptr_t>(farTarget) - reinterpret_cast<std::uintptr_t>(&farDetour);
+  const auto distance = reinterpret_cast<std::uintptr_t>(farTarget) -
+                        reinterpret_cast<std::uintptr_t>(&plusThousand<&originalFar>);
   if (sizeof(void*) == 8)
     Check(static_cast<long long>(distance) > 0x80000000LL, "the far target lies beyond 2 GiB of the detour");
 
   unsigned char before[16];
   std::memcpy(before, reinterpret_cast<void*>(awkward_target), sizeof before);
   Check(MH_Initialize() == MH_OK, "initialize");
-  Hook(frame_target, frameDetour, &originalFrame, "create the frame hook");
-  Hook(awkward_target, awkwardDetour, &originalAwkward, "create the hook on the awkward prologue");
-  Hook(farTarget, farDetour, &originalFar, "create the hook on the far target");
+  Hook<&originalFrame>(frame_target, "create the frame hook");
+  Hook<&originalAwkward>(awkward_target, "create the hook on the awkward prologue");
+  Hook<&originalFar>(farTarget, "create the hook on the far target");
   if (failedChecks > 0) return Summary();
   Check(MH_EnableHook(MH_ALL_HOOKS) == MH_OK, "enable all");
   Check(frame_target(1) == 1002 && awkward_target(1) == 1008 && farTarget(2) == 1006,
