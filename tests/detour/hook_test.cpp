@@ -1,13 +1,16 @@
 // Real detours on x86-64 and x86: functions of this program are hooked, called
 // through the detour and through the trampoline, disabled, enabled again,
-// removed and restored.
+// removed and restored, also while other threads keep calling them.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "MinHook.h"
 #include "hook_targets.h"
@@ -244,6 +247,50 @@ TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
   uninitialize();
   EXPECT_EQ(call(detour_add_one, 5), 6);
   munmap(page, 4096);
+}
+
+// Enabling and disabling while other threads keep calling the target: every
+// call must run either the original or the detour, never a half-written jump.
+// Run with qemu translating one instruction at a time (see CMakeLists.txt).
+TEST(HookStress, TogglingWhileOtherThreadsCall) {
+  constexpr int kToggles = 5000;
+  ASSERT_EQ(MH_Initialize(), MH_OK);
+  ASSERT_EQ(hook(detour_stress_target, plusThousand), MH_OK);
+  std::atomic<bool> stop{false};
+  std::atomic<long> originalCalls{0}, detouredCalls{0}, wrongCalls{0};
+  std::vector<std::thread> callers;
+  for (int i = 0; i < 3; ++i) {
+    callers.emplace_back([&] {
+      long original = 0, detoured = 0, wrong = 0;
+      for (int x = 0; !stop.load(std::memory_order_relaxed); x = (x + 1) & 0xFFFF) {
+        const int result = call(detour_stress_target, x);
+        original += result == x + 1;
+        detoured += result == x + 1001;
+        wrong += result != x + 1 && result != x + 1001;
+      }
+      originalCalls += original;
+      detouredCalls += detoured;
+      wrongCalls += wrong;
+    });
+  }
+  int failures = 0;
+  for (int i = 0; i < kToggles; ++i) {
+    failures += MH_EnableHook(address(detour_stress_target)) != MH_OK;
+    failures += MH_DisableHook(address(detour_stress_target)) != MH_OK;
+  }
+  failures += MH_EnableHook(MH_ALL_HOOKS) != MH_OK;
+  // The trampoline is freed by uninitialising: no caller may still be in it.
+  stop = true;
+  for (std::thread& caller : callers) caller.join();
+  failures += MH_Uninitialize() != MH_OK;
+
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(wrongCalls.load(), 0);
+  EXPECT_GT(originalCalls.load(), 0);
+  EXPECT_GT(detouredCalls.load(), 0);
+  std::printf("[ stress   ] %d toggles, %ld original and %ld detoured calls\n", kToggles,
+              originalCalls.load(), detouredCalls.load());
+  EXPECT_EQ(detour_stress_target(1), 2);
 }
 
 }  // namespace
