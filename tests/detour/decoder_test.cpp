@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace vantorix::detour {
@@ -54,52 +55,44 @@ TEST(DecoderLength, MatchesEncoding) {
 }
 
 TEST(DecoderFlow, ClassifiesBranchesAndRipOperands) {
+  constexpr CpuMode X86 = CpuMode::X86, X64 = CpuMode::X64;
   struct FlowCase {
-    std::vector<uint8_t> bytes;
+    CpuMode mode;
+    std::vector<uint8_t> bytes;  // one whole instruction
     ControlFlow flow;
     uint8_t relativeSize;
-    int64_t displacement;
+    uint8_t ripOffset;     // of a RIP-relative disp32, 0 if none
+    int64_t displacement;  // the branch's, or the RIP-relative operand's
   };
   const FlowCase cases[] = {
-      {{0xE8, 0x10, 0, 0, 0}, ControlFlow::RelativeCall, 4, 16},
-      {{0xEB, 0xFE}, ControlFlow::RelativeJump, 1, -2},
-      {{0xE9, 0xFB, 0xFF, 0xFF, 0xFF}, ControlFlow::RelativeJump, 4, -5},
-      {{0x74, 0x05}, ControlFlow::ConditionalJump, 1, 5},
-      {{0x0F, 0x8C, 0, 1, 0, 0}, ControlFlow::ConditionalJump, 4, 256},
-      {{0xE2, 0xF0}, ControlFlow::CounterJump, 1, -16},
-      {{0xE3, 0x02}, ControlFlow::CounterJump, 1, 2},
-      {{0xC3}, ControlFlow::Return, 0, 0},
-      {{0xC2, 0x08, 0x00}, ControlFlow::Return, 0, 0},
-      {{0xFF, 0xE0}, ControlFlow::IndirectJump, 0, 0},
-      {{0xFF, 0xD0}, ControlFlow::Sequential, 0, 0},
+      {X64, {0xE8, 0x10, 0, 0, 0}, ControlFlow::RelativeCall, 4, 0, 16},
+      {X64, {0xEB, 0xFE}, ControlFlow::RelativeJump, 1, 0, -2},
+      {X64, {0xE9, 0xFB, 0xFF, 0xFF, 0xFF}, ControlFlow::RelativeJump, 4, 0, -5},
+      {X64, {0x74, 0x05}, ControlFlow::ConditionalJump, 1, 0, 5},
+      {X64, {0x0F, 0x8C, 0, 1, 0, 0}, ControlFlow::ConditionalJump, 4, 0, 256},
+      {X86, {0x66, 0x0F, 0x84, 0x10, 0x00}, ControlFlow::ConditionalJump, 2, 0, 16},  // 32-bit mode only
+      {X64, {0xE2, 0xF0}, ControlFlow::CounterJump, 1, 0, -16},
+      {X64, {0xE3, 0x02}, ControlFlow::CounterJump, 1, 0, 2},
+      {X64, {0xC3}, ControlFlow::Return, 0, 0, 0},
+      {X64, {0xC2, 0x08, 0x00}, ControlFlow::Return, 0, 0, 0},
+      {X64, {0xFF, 0xE0}, ControlFlow::IndirectJump, 0, 0, 0},
+      {X64, {0xFF, 0xD0}, ControlFlow::Sequential, 0, 0, 0},
+      {X64, {0xFF, 0x25, 0x10, 0, 0, 0}, ControlFlow::IndirectJump, 0, 2, 16},
+      {X86, {0xFF, 0x25, 0x10, 0, 0, 0}, ControlFlow::IndirectJump, 0, 0, 0},  // an absolute address
+      {X64, {0x48, 0x69, 0x05, 0, 0, 0, 0, 0x10, 0, 0, 0}, ControlFlow::Sequential, 0, 3, 0},  // imul, imm32
   };
   for (const FlowCase& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases));
     Instruction insn;
-    ASSERT_TRUE(decodeInstruction(c.bytes.data(), c.bytes.size(), CpuMode::X64, insn));
-    EXPECT_EQ(insn.flow, c.flow) << "opcode " << int(c.bytes[0]);
-    EXPECT_EQ(insn.relativeSize, c.relativeSize) << "opcode " << int(c.bytes[0]);
-    EXPECT_EQ(branchDisplacement(c.bytes.data(), insn), c.displacement) << "opcode " << int(c.bytes[0]);
+    ASSERT_TRUE(decodeInstruction(c.bytes.data(), c.bytes.size(), c.mode, insn));
+    EXPECT_EQ(insn.length, c.bytes.size());
+    EXPECT_EQ(insn.flow, c.flow);
+    EXPECT_EQ(insn.relativeSize, c.relativeSize);
+    EXPECT_EQ(insn.ripDisplacementOffset, c.ripOffset);
+    EXPECT_EQ(
+        c.ripOffset != 0 ? ripDisplacement(c.bytes.data(), insn) : branchDisplacement(c.bytes.data(), insn),
+        c.displacement);
   }
-
-  const uint8_t jccRel16[] = {0x66, 0x0F, 0x84, 0x10, 0x00};  // 32-bit mode only
-  Instruction insn;
-  ASSERT_TRUE(decodeInstruction(jccRel16, sizeof jccRel16, CpuMode::X86, insn));
-  EXPECT_EQ(insn.relativeSize, 2);
-
-  const uint8_t jumpThroughRip[] = {0xFF, 0x25, 0x10, 0x00, 0x00, 0x00};
-  ASSERT_TRUE(decodeInstruction(jumpThroughRip, sizeof jumpThroughRip, CpuMode::X64, insn));
-  EXPECT_EQ(insn.flow, ControlFlow::IndirectJump);
-  EXPECT_EQ(insn.ripDisplacementOffset, 2);
-  EXPECT_EQ(ripDisplacement(jumpThroughRip, insn), 16);
-  // The same bytes in 32-bit mode address an absolute location.
-  ASSERT_TRUE(decodeInstruction(jumpThroughRip, sizeof jumpThroughRip, CpuMode::X86, insn));
-  EXPECT_EQ(insn.ripDisplacementOffset, 0);
-
-  const uint8_t imulWithRipAndImmediate[] = {0x48, 0x69, 0x05, 0, 0, 0,
-                                             0,    0x10, 0,    0, 0};  // imul rax, [rip+d], imm32
-  ASSERT_TRUE(decodeInstruction(imulWithRipAndImmediate, sizeof imulWithRipAndImmediate, CpuMode::X64, insn));
-  EXPECT_EQ(insn.length, 11);
-  EXPECT_EQ(insn.ripDisplacementOffset, 3);
 }
 
 }  // namespace
