@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -233,10 +234,8 @@ TEST_F(Hooking, ReachesADetourOutOfRel32Range) {
   if (sizeof(void*) == 4) GTEST_SKIP() << "on x86 every address is within rel32 reach";
   void* page = returnFortyTwoPage();
   ASSERT_NE(page, nullptr);
-  const uintptr_t detour = reinterpret_cast<uintptr_t>(page);
-  const uintptr_t target = reinterpret_cast<uintptr_t>(address(detour_add_one));
-  const uint64_t distance = detour > target ? detour - target : target - detour;
-  if (distance < (uint64_t{1} << 32)) {
+  const intptr_t distance = reinterpret_cast<intptr_t>(page) - reinterpret_cast<intptr_t>(detour_add_one);
+  if (std::llabs(distance) < (int64_t{1} << 32)) {
     munmap(page, 4096);
     GTEST_SKIP() << "the system placed the page near the program";
   }

@@ -49,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::WriteFile("FX\\Fuzz.fx", sources.effect);
   if (sources.include) fuzzhost::WriteFile("FX\\includes\\part.fxh", *sources.include);
   if (sources.settings) fuzzhost::WriteFile("vantorix_settings.ini", *sources.settings);
-  fuzzhost::Attach();
   fuzzhost::Game game = fuzzhost::StartGame();
   // The game's own effect, used when the file does not compile.
   sim::RegisterResource(reinterpret_cast<HMODULE>(0x400000), "Fuzz",
@@ -68,7 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::Frame(game);
 
   effect->Release();
-  fuzzhost::Detach();
   fuzzhost::EndGame(game);
   return 0;
 }

@@ -68,15 +68,8 @@ void WriteQuietConfig() {
   WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
 }
 
-void Attach() {
-  DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
-}
-
-void Detach() {
-  DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
-}
-
 Game StartGame() {
+  DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
   Game game;
   game.window = sim::CreateHostWindow(nullptr);
   sim::SetWindowClientArea(game.window, 0, 0, 640, 480);
@@ -102,6 +95,7 @@ void Frame(Game& game) {
 }
 
 void EndGame(Game& game) {
+  DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
   sim::ClearResources();
   if (game.device != nullptr) game.device->Release();
   game.device = nullptr;

@@ -42,13 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::StartInput();
   WriteGameFolder();
   fuzzhost::WriteFile("Sorvane.ini", data, size);
-  fuzzhost::Attach();
   fuzzhost::Game game = fuzzhost::StartGame();
   ID3DXEffect* effect = nullptr;
   fuzzhost::Require(fuzzhost::HostCreates(game, "Bloom", &effect) == S_OK && effect != nullptr,
                     "the effect is created whatever the configuration says");
   effect->Release();
-  fuzzhost::Detach();
   fuzzhost::EndGame(game);
   return 0;
 }

@@ -92,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::WriteQuietConfig();
   fuzzhost::WriteFile("FX\\Bloom.fx", kEffect);
   fuzzhost::WriteFile("vantorix_settings.ini", data, size);
-  fuzzhost::Attach();
   fuzzhost::Game game = fuzzhost::StartGame();
 
   EffectProxy* first = Create(game);
@@ -104,7 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   first->Release();
   second->Release();
-  fuzzhost::Detach();
   fuzzhost::EndGame(game);
   return 0;
 }

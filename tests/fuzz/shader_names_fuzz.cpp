@@ -13,14 +13,11 @@
 
 namespace {
 
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(sim::HostPath(path.c_str()), error);
-}
+namespace fs = std::filesystem;
 
-bool Exists(const std::string& path) {
+fs::file_status Status(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(sim::HostPath(path.c_str()), error);
+  return fs::status(sim::HostPath(path.c_str()), error);
 }
 
 // Names that climb out of the working folder or start at the root would
@@ -47,7 +44,7 @@ void WriteGameFolder() {
 void CheckShaderPath(const std::string& name) {
   std::string expected;
   for (const std::string& candidate : {"FX\\" + name + ".fx", "Shaders\\IDI_" + name + "_FX"}) {
-    if (candidate.size() < MAX_PATH && Exists(candidate)) {
+    if (candidate.size() < MAX_PATH && fs::exists(Status(candidate))) {
       expected = candidate;
       break;
     }
@@ -60,7 +57,7 @@ void CheckInclude(const std::string& name) {
   static const char* const kPrefixes[] = {"", "FX\\", "FX\\includes\\", "Shaders\\", "common\\"};
   std::optional<std::string> expected;
   for (const char* prefix : kPrefixes) {
-    if (IsFile(prefix + name)) {
+    if (fs::is_regular_file(Status(prefix + name))) {
       expected = fuzzhost::ReadFile(prefix + name);
       break;
     }
