@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -73,11 +72,7 @@ MH_STATUS hook(IntFunction target, IntFunction detour) {
 class Hooking : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(MH_Initialize(), MH_OK); }
-  void TearDown() override {
-    if (initialized_) {
-      EXPECT_EQ(MH_Uninitialize(), MH_OK);
-    }
-  }
+  void TearDown() override { EXPECT_EQ(initialized_ ? MH_Uninitialize() : MH_OK, MH_OK); }
   void uninitialize() {
     EXPECT_EQ(MH_Uninitialize(), MH_OK);
     initialized_ = false;
@@ -138,9 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Prologues, HookingEachPrologue,
                                            Target{"ConditionalJumpNotTaken", detour_jcc_prologue, 4, 8},
                                            Target{"ShortWithPadding", detour_short_padded, 9, 9},
                                            Target{"CompiledCode", compiledCube, 3, 27}),
-                         [](const ::testing::TestParamInfo<Target>& info) {
-                           return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 
 TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
   ASSERT_EQ(hook(detour_rip_load, plusThousand), MH_OK);
