@@ -3,7 +3,6 @@
 // a second proxy: the values in each proxy match its effect, and the second
 // load gives the first one's values, to the precision the file keeps.
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,6 @@ float Quality < string UIName = "Quality"; string UIWidget = "Combo"; string UIE
 float2 Offset < string UIName = "Offset"; > = {0.5, 0.5};
 technique T { pass P { } }
 )";
-
-bool Same(float a, float b) {
-  return (std::isnan(a) && std::isnan(b)) || a == b;
-}
 
 // Equal after a trip through a decimal text with `decimals` places.
 bool Close(float before, float after, float decimalStep) {
@@ -58,7 +53,8 @@ void CheckMatchesEffect(EffectProxy* proxy) {
   for (const ShaderParam& param : proxy->parameters) {
     const std::vector<float> cached = Values(param), held = Values(param, proxy->innerEffect);
     for (std::size_t i = 0; i < cached.size(); ++i)
-      fuzzhost::Require(Same(cached[i], held[i]), "a widget shows its effect's value");
+      fuzzhost::Require(cached[i] == held[i] || (std::isnan(cached[i]) && std::isnan(held[i])),
+                        "a widget shows its effect's value");
     fuzzhost::Require(param.kind != WidgetKind::Combo || param.intValue == ComboIndex(param.floatValue),
                       "a combo's index is its value truncated");
   }
