@@ -27,12 +27,16 @@ struct Built {
   CpuMode mode = CpuMode::X86;
 };
 
-Built build(std::vector<uint8_t> prologue, uint64_t codeAddress, uint64_t outAddress, CpuMode mode) {
+// The trampoline for `prologue` at kCode32 (kCode64 in 64-bit mode), built at
+// `outAddress` into `room` bytes.
+Built build(std::vector<uint8_t> prologue, CpuMode mode = CpuMode::X86, uint64_t outAddress = kTrampoline32,
+            size_t room = 128) {
+  const uint64_t codeAddress = mode == CpuMode::X86 ? kCode32 : kCode64;
   prologue.resize(prologue.size() + 16, 0xCC);  // what follows the function in memory
   Built built;
   built.address = outAddress;
   built.mode = mode;
-  built.code.assign(128, 0);
+  built.code.assign(room, 0);
   built.error = buildTrampoline(prologue.data(), codeAddress, outAddress, mode, built.code.data(),
                                 built.code.size(), built.layout);
   built.code.resize(built.layout.codeSize);
@@ -66,8 +70,7 @@ std::vector<uint8_t> bytesAt(const Built& built, size_t offset, size_t count) {
 
 TEST(Trampoline32, CopiesHotPatchPrologueAndJumpsBack) {
   // mov edi, edi; push ebp; mov ebp, esp; sub esp, 8
-  const Built t =
-      build({0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x08}, kCode32, kTrampoline32, CpuMode::X86);
+  const Built t = build({0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x08});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.layout.copiedLength, 5u);
   EXPECT_EQ(bytesAt(t, 0, 5), (std::vector<uint8_t>{0x8B, 0xFF, 0x55, 0x8B, 0xEC}));
@@ -81,14 +84,14 @@ TEST(Trampoline32, CopiesHotPatchPrologueAndJumpsBack) {
 
 TEST(Trampoline32, RelocatesCallsJumpsAndConditionalJumps) {
   // call +0x100 keeps calling the same function.
-  Built t = build({0xE8, 0x00, 0x01, 0x00, 0x00, 0x90}, kCode32, kTrampoline32, CpuMode::X86);
+  Built t = build({0xE8, 0x00, 0x01, 0x00, 0x00, 0x90});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.code[0], 0xE8);
   EXPECT_EQ(branchTarget(t, 0), kCode32 + 5 + 0x100);
   EXPECT_EQ(branchTarget(t, 5), kCode32 + 5);
 
   // je +0x20 becomes je rel32 with the same destination.
-  t = build({0x74, 0x20, 0x55, 0x8B, 0xEC}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0x74, 0x20, 0x55, 0x8B, 0xEC});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(bytesAt(t, 0, 2), (std::vector<uint8_t>{0x0F, 0x84}));
   EXPECT_EQ(branchTarget(t, 0), kCode32 + 2 + 0x20);
@@ -97,7 +100,7 @@ TEST(Trampoline32, RelocatesCallsJumpsAndConditionalJumps) {
   EXPECT_EQ(t.layout.trampolineOffsets[1], 6);
 
   // jne rel32 backwards.
-  t = build({0x0F, 0x85, 0x00, 0xF0, 0xFF, 0xFF}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0x0F, 0x85, 0x00, 0xF0, 0xFF, 0xFF});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(bytesAt(t, 0, 2), (std::vector<uint8_t>{0x0F, 0x85}));
   EXPECT_EQ(branchTarget(t, 0), kCode32 + 6 - 0x1000);
@@ -105,7 +108,7 @@ TEST(Trampoline32, RelocatesCallsJumpsAndConditionalJumps) {
 
   // A jump that ends the function needs no jump back: the filler after it is
   // overwritten.
-  t = build({0xEB, 0x10, 0xCC, 0xCC, 0xCC}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0xEB, 0x10, 0xCC, 0xCC, 0xCC});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.code[0], 0xE9);
   EXPECT_EQ(branchTarget(t, 0), kCode32 + 2 + 0x10);
@@ -114,7 +117,7 @@ TEST(Trampoline32, RelocatesCallsJumpsAndConditionalJumps) {
 
 TEST(Trampoline32, KeepsBranchesWithinTheCopiedBytes) {
   // je +1 skips the ret and lands on push ebp, which is copied too.
-  Built t = build({0x74, 0x01, 0xC3, 0x55, 0x8B, 0xEC}, kCode32, kTrampoline32, CpuMode::X86);
+  Built t = build({0x74, 0x01, 0xC3, 0x55, 0x8B, 0xEC});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.layout.copiedLength, 6u);
   ASSERT_EQ(t.layout.instructionCount, 4u);
@@ -122,7 +125,7 @@ TEST(Trampoline32, KeepsBranchesWithinTheCopiedBytes) {
   EXPECT_EQ(t.code[t.layout.trampolineOffsets[2]], 0x55);
 
   // jecxz over a nop stays a jecxz with its destination moved along.
-  t = build({0xE3, 0x01, 0x90, 0x55, 0x8B, 0xEC}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0xE3, 0x01, 0x90, 0x55, 0x8B, 0xEC});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.code[0], 0xE3);
   EXPECT_EQ(branchTarget(t, 0), kTrampoline32 + 3);
@@ -130,18 +133,18 @@ TEST(Trampoline32, KeepsBranchesWithinTheCopiedBytes) {
 
 TEST(Trampoline32, CopiesAShortFunctionFollowedByFiller) {
   // xor eax, eax; ret; int3 int3
-  Built t = build({0x31, 0xC0, 0xC3, 0xCC, 0xCC}, kCode32, kTrampoline32, CpuMode::X86);
+  Built t = build({0x31, 0xC0, 0xC3, 0xCC, 0xCC});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.code, (std::vector<uint8_t>{0x31, 0xC0, 0xC3}));
   EXPECT_EQ(t.layout.copiedLength, 3u);
 
   // ret; lea esi, [esi+0]; nop: the filler 32-bit assemblers emit.
-  t = build({0xC3, 0x8D, 0x76, 0x00, 0x90}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0xC3, 0x8D, 0x76, 0x00, 0x90});
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.code, (std::vector<uint8_t>{0xC3}));
 
   // ret; nopl (eax): multi-byte nop filler.
-  t = build({0xC3, 0x0F, 0x1F, 0x40, 0x00}, kCode32, kTrampoline32, CpuMode::X86);
+  t = build({0xC3, 0x0F, 0x1F, 0x40, 0x00});
   EXPECT_EQ(t.error, TrampolineError::None);
 }
 
@@ -163,7 +166,7 @@ TEST(Trampoline32, RefusesWhatCannotMoveAndSaysWhere) {
       {"undecodable bytes after a push", {0x55, 0x8B, 0xEC, 0x0F, 0x04}, 3},
   };
   for (const Refused& c : cases) {
-    const Built t = build(c.bytes, kCode32, kTrampoline32, CpuMode::X86);
+    const Built t = build(c.bytes);
     EXPECT_EQ(t.error, TrampolineError::Unsupported) << c.what;
     EXPECT_EQ(t.layout.refusedOffset, c.blockingOffset) << c.what;
   }
@@ -171,7 +174,7 @@ TEST(Trampoline32, RefusesWhatCannotMoveAndSaysWhere) {
 
 TEST(Trampoline64, MovesRipRelativeOperandsWithinReach) {
   // mov rax, [rip+0x100]; ret
-  Built t = build({0x48, 0x8B, 0x05, 0x00, 0x01, 0x00, 0x00, 0xC3}, kCode64, kNearTrampoline64, CpuMode::X64);
+  Built t = build({0x48, 0x8B, 0x05, 0x00, 0x01, 0x00, 0x00, 0xC3}, CpuMode::X64, kNearTrampoline64);
   ASSERT_EQ(t.error, TrampolineError::None);
   const Instruction load = decodeAt(t, 0);
   ASSERT_EQ(load.ripDisplacementOffset, 3);
@@ -179,13 +182,13 @@ TEST(Trampoline64, MovesRipRelativeOperandsWithinReach) {
   EXPECT_EQ(branchTarget(t, 7), kCode64 + 7);
 
   // The same load from 4 GiB away cannot reach its data.
-  t = build({0x48, 0x8B, 0x05, 0x00, 0x01, 0x00, 0x00, 0xC3}, kCode64, kFarTrampoline64, CpuMode::X64);
+  t = build({0x48, 0x8B, 0x05, 0x00, 0x01, 0x00, 0x00, 0xC3}, CpuMode::X64, kFarTrampoline64);
   EXPECT_EQ(t.error, TrampolineError::Unsupported);
 }
 
 TEST(Trampoline64, UsesAbsoluteFormsOutOfRel32Reach) {
   // call +0x40 from 4 GiB away: call [rip+2]; jmp +8; dq destination.
-  Built t = build({0xE8, 0x40, 0x00, 0x00, 0x00, 0x90}, kCode64, kFarTrampoline64, CpuMode::X64);
+  Built t = build({0xE8, 0x40, 0x00, 0x00, 0x00, 0x90}, CpuMode::X64, kFarTrampoline64);
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(bytesAt(t, 0, 8), (std::vector<uint8_t>{0xFF, 0x15, 0x02, 0x00, 0x00, 0x00, 0xEB, 0x08}));
   EXPECT_EQ(qwordAt(t, 8), kCode64 + 5 + 0x40);
@@ -194,27 +197,23 @@ TEST(Trampoline64, UsesAbsoluteFormsOutOfRel32Reach) {
   EXPECT_EQ(qwordAt(t, 22), kCode64 + 5);
 
   // je +0x10: jne over an absolute jump.
-  t = build({0x74, 0x10, 0x55, 0x48, 0x89, 0xE5}, kCode64, kFarTrampoline64, CpuMode::X64);
+  t = build({0x74, 0x10, 0x55, 0x48, 0x89, 0xE5}, CpuMode::X64, kFarTrampoline64);
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(bytesAt(t, 0, 8), (std::vector<uint8_t>{0x75, 0x0E, 0xFF, 0x25, 0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(qwordAt(t, 8), kCode64 + 2 + 0x10);
   EXPECT_EQ(bytesAt(t, 16, 4), (std::vector<uint8_t>{0x55, 0x48, 0x89, 0xE5}));
 
   // jmp rel32 that ends the function.
-  t = build({0xE9, 0x00, 0x10, 0x00, 0x00}, kCode64, kFarTrampoline64, CpuMode::X64);
+  t = build({0xE9, 0x00, 0x10, 0x00, 0x00}, CpuMode::X64, kFarTrampoline64);
   ASSERT_EQ(t.error, TrampolineError::None);
   EXPECT_EQ(t.layout.codeSize, 14u);
   EXPECT_EQ(qwordAt(t, 6), kCode64 + 5 + 0x1000);
 }
 
-TEST(Trampoline64, FitsOrReportsTheOutputSize) {
-  std::vector<uint8_t> prologue = {0x74, 0x10, 0x75, 0x10, 0x90, 0x90};  // two jcc rel8 from far away
-  prologue.resize(prologue.size() + 16, 0xCC);
-  uint8_t small[20];
-  Trampoline layout;
-  EXPECT_EQ(
-      buildTrampoline(prologue.data(), kCode64, kFarTrampoline64, CpuMode::X64, small, sizeof small, layout),
-      TrampolineError::TooLarge);
+TEST(Trampoline64, ReportsWhenTheOutputIsTooSmall) {
+  // Two jcc rel8 from far away become absolute jumps: more than 20 bytes.
+  const Built t = build({0x74, 0x10, 0x75, 0x10, 0x90, 0x90}, CpuMode::X64, kFarTrampoline64, 20);
+  EXPECT_EQ(t.error, TrampolineError::TooLarge);
 }
 
 TEST(JumpWriter, PicksRelativeOrAbsolute) {

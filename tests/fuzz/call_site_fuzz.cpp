@@ -28,10 +28,6 @@ std::uintptr_t IndirectPointer() {
   return sizeof(void*) == 8 ? kSite + 6 + operand : operand;
 }
 
-bool InHostCodePage(std::uintptr_t address) {
-  return address >= sim::kHostCodePage && address <= sim::kHostCodePage + 0x1000 - sizeof(std::uintptr_t);
-}
-
 bool IsIndirectBranch() {
   const auto* code = reinterpret_cast<const std::uint8_t*>(kSite);
   return code[0] == 0xFF && (code[1] == 0x15 || code[1] == 0x25);
@@ -47,7 +43,7 @@ bool ExpectedTarget(std::uintptr_t& target) {
   }
   if (IsIndirectBranch()) {
     const std::uintptr_t pointer = IndirectPointer();
-    if (!InHostCodePage(pointer)) return false;
+    if (pointer < sim::kHostCodePage || pointer > sim::kHostCodePage + 0x1000 - sizeof(target)) return false;
     std::memcpy(&target, reinterpret_cast<const void*>(pointer), sizeof(target));
     return true;
   }

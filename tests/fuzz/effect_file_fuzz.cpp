@@ -4,8 +4,9 @@
 // model reads it, the overlay shows its panel, END reloads the edited file,
 // and after detach every COM object is released.
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "fuzz_host.h"
 #include "sim/host_d3d.h"
@@ -17,31 +18,25 @@ namespace {
 // The input is the effect file; after marker lines may follow the text of
 // the include "part.fxh", the player's settings file, and the effect file as
 // edited before END is pressed (else it is reloaded unchanged).
-const char kIncludeMarker[] = "\n@@include@@\n";
-const char kSettingsMarker[] = "\n@@settings@@\n";
-const char kEditedMarker[] = "\n@@edited@@\n";
-
-// Cuts `text` at `marker`; what followed it is returned, or null when the
-// marker is missing.
-std::unique_ptr<std::string> CutAt(std::string& text, const char* marker) {
-  const std::size_t at = text.find(marker);
-  if (at == std::string::npos) return nullptr;
-  auto rest = std::make_unique<std::string>(text.substr(at + std::strlen(marker)));
-  text.erase(at);
-  return rest;
-}
-
 struct Sources {
   std::string effect;
-  std::unique_ptr<std::string> include, settings, edited;
+  std::optional<std::string> include, settings, edited;
 };
 
 Sources Split(const std::uint8_t* data, std::size_t size) {
   Sources sources;
   sources.effect.assign(reinterpret_cast<const char*>(data), size);
-  sources.edited = CutAt(sources.effect, kEditedMarker);
-  sources.settings = CutAt(sources.effect, kSettingsMarker);
-  sources.include = CutAt(sources.effect, kIncludeMarker);
+  // Each marker cuts off what follows it, the last one first.
+  const std::pair<const char*, std::optional<std::string>*> parts[] = {
+      {"\n@@edited@@\n", &sources.edited},
+      {"\n@@settings@@\n", &sources.settings},
+      {"\n@@include@@\n", &sources.include}};
+  for (const auto& [marker, part] : parts) {
+    const std::size_t at = sources.effect.find(marker);
+    if (at == std::string::npos) continue;
+    *part = sources.effect.substr(at + std::strlen(marker));
+    sources.effect.erase(at);
+  }
   return sources;
 }
 
@@ -54,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::WriteFile("FX\\Fuzz.fx", sources.effect);
   if (sources.include) fuzzhost::WriteFile("FX\\includes\\part.fxh", *sources.include);
   if (sources.settings) fuzzhost::WriteFile("vantorix_settings.ini", *sources.settings);
-  fuzzhost::Attach();
   fuzzhost::Game game = fuzzhost::StartGame();
   // The game's own effect, used when the file does not compile.
   sim::RegisterResource(reinterpret_cast<HMODULE>(0x400000), "Fuzz",
@@ -73,7 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::Frame(game);
 
   effect->Release();
-  fuzzhost::Detach();
   fuzzhost::EndGame(game);
   return 0;
 }

@@ -2,14 +2,11 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "core/module_entry.h"
 #include "sim/host_code.h"
@@ -20,26 +17,6 @@ namespace fs = std::filesystem;
 
 namespace fuzzhost {
 
-namespace {
-
-std::string workFolder;
-
-void MakeWorkFolder() {
-  std::string pattern = (fs::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  Require(mkdtemp(name.data()) != nullptr, "a temporary working folder can be made");
-  workFolder = name.data();
-  Require(chdir(workFolder.c_str()) == 0, "the working folder can be entered");
-}
-
-void EmptyWorkFolder() {
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(workFolder, error)) fs::remove_all(entry.path(), error);
-}
-
-}  // namespace
-
 void Require(bool condition, const char* rule) {
   if (condition) return;
   std::fprintf(stderr, "fuzz rule broken: %s\n", rule);
@@ -47,8 +24,15 @@ void Require(bool condition, const char* rule) {
 }
 
 void StartInput() {
-  if (workFolder.empty()) MakeWorkFolder();
-  EmptyWorkFolder();
+  static std::string workFolder;
+  if (workFolder.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
+    Require(mkdtemp(pattern.data()) != nullptr, "a temporary working folder can be made");
+    workFolder = pattern;
+    Require(chdir(workFolder.c_str()) == 0, "the working folder can be entered");
+  }
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(workFolder, error)) fs::remove_all(entry.path(), error);
   sim::ResetOverReleases();
   sim::ResetKernel();
   sim::ClearEffectCalls();
@@ -84,15 +68,8 @@ void WriteQuietConfig() {
   WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
 }
 
-void Attach() {
-  DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
-}
-
-void Detach() {
-  DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
-}
-
 Game StartGame() {
+  DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
   Game game;
   game.window = sim::CreateHostWindow(nullptr);
   sim::SetWindowClientArea(game.window, 0, 0, 640, 480);
@@ -118,6 +95,7 @@ void Frame(Game& game) {
 }
 
 void EndGame(Game& game) {
+  DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
   sim::ClearResources();
   if (game.device != nullptr) game.device->Release();
   game.device = nullptr;
@@ -125,16 +103,6 @@ void EndGame(Game& game) {
   game.window = nullptr;
   Require(sim::LiveObjects() == 0, "every COM object is released once the game has let go of its own");
   Require(sim::OverReleases() == 0, "no COM object is released more often than it was referenced");
-}
-
-bool ContainsIgnoreCase(const std::uint8_t* data, std::size_t size, const char* word) {
-  const std::size_t length = std::strlen(word);
-  for (std::size_t at = 0; at + length <= size; ++at) {
-    std::size_t i = 0;
-    while (i < length && std::tolower(data[at + i]) == std::tolower(static_cast<unsigned char>(word[i]))) ++i;
-    if (i == length) return true;
-  }
-  return false;
 }
 
 }  // namespace fuzzhost

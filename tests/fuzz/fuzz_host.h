@@ -25,10 +25,8 @@ std::string ReadFile(const std::string& path);
 // A loader configuration with the console off and every log level on.
 void WriteQuietConfig();
 
-void Attach();
-void Detach();
-
-// The game's window and a small device with the rasteriser off.
+// The plug-in attached as the process loader does it, then the game's window
+// and a small device with the rasteriser off.
 struct Game {
   HWND window = nullptr;
   IDirect3DDevice9* device = nullptr;
@@ -38,14 +36,11 @@ Game StartGame();
 HRESULT HostCreates(Game& game, const char* name, ID3DXEffect** effect);
 // One frame: BeginScene, EndScene through the hooks, Present.
 void Frame(Game& game);
-// Releases the device and the window, then requires that every simulated
-// COM object was released exactly once.
+// Detaches the plug-in, releases the device and the window, then requires
+// that every simulated COM object was released exactly once.
 void EndGame(Game& game);
 
 // Aborts with the message when the condition is false.
 void Require(bool condition, const char* rule);
-
-// True when the bytes hold `word`, compared without regard to ASCII case.
-bool ContainsIgnoreCase(const std::uint8_t* data, std::size_t size, const char* word);
 
 }  // namespace fuzzhost

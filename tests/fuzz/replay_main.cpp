@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -17,13 +16,11 @@ int main(int argc, char** argv) {
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
     const fs::path argument = fs::absolute(argv[i]);
-    if (!fs::is_directory(argument)) {
+    if (!fs::is_directory(argument))
       inputs.push_back(argument);
-      continue;
-    }
-    for (const auto& entry : fs::directory_iterator(argument)) {
-      if (entry.is_regular_file()) inputs.push_back(entry.path());
-    }
+    else
+      for (const auto& entry : fs::directory_iterator(argument))
+        if (entry.is_regular_file()) inputs.push_back(entry.path());
   }
   std::sort(inputs.begin(), inputs.end());
   for (const fs::path& input : inputs) {

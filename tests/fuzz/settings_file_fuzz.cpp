@@ -3,8 +3,8 @@
 // a second proxy: the values in each proxy match its effect, and the second
 // load gives the first one's values, to the precision the file keeps.
 #include <cmath>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "effect/effect_proxy.h"
 #include "fuzz_host.h"
@@ -20,10 +20,6 @@ float2 Offset < string UIName = "Offset"; > = {0.5, 0.5};
 technique T { pass P { } }
 )";
 
-bool Same(float a, float b) {
-  return (std::isnan(a) && std::isnan(b)) || a == b;
-}
-
 // Equal after a trip through a decimal text with `decimals` places.
 bool Close(float before, float after, float decimalStep) {
   if (std::isnan(before) || std::isnan(after)) return std::isnan(before) && std::isnan(after);
@@ -32,38 +28,35 @@ bool Close(float before, float after, float decimalStep) {
   return std::fabs(static_cast<double>(before) - static_cast<double>(after)) <= allowed;
 }
 
+// What a parameter's widget shows: as its effect holds it, or (without an
+// effect) as the proxy caches it.
+std::vector<float> Values(const ShaderParam& param, ID3DXEffect* effect = nullptr) {
+  const char* name = param.name.c_str();
+  if (param.kind == WidgetKind::Slider || param.kind == WidgetKind::Combo) {
+    FLOAT value = effect ? 0.0f : param.floatValue;
+    if (effect) effect->GetFloat(name, &value);
+    return {value};
+  }
+  if (param.kind == WidgetKind::Checkbox) {
+    BOOL value = effect ? FALSE : param.boolValue;
+    if (effect) effect->GetBool(name, &value);
+    return {value != FALSE ? 1.0f : 0.0f};
+  }
+  if (param.kind != WidgetKind::Color) return {};
+  D3DXVECTOR4 value = effect ? D3DXVECTOR4(0, 0, 0, 0) : param.vectorValue;
+  if (effect) effect->GetVector(name, &value);
+  return {value.x, value.y, value.z, value.w};
+}
+
 // The cached value of every parameter is the one its effect holds.
 void CheckMatchesEffect(EffectProxy* proxy) {
-  ID3DXEffect* effect = proxy->innerEffect;
   for (const ShaderParam& param : proxy->parameters) {
-    switch (param.kind) {
-      case WidgetKind::Slider:
-      case WidgetKind::Combo: {
-        FLOAT value = 0;
-        effect->GetFloat(param.name.c_str(), &value);
-        fuzzhost::Require(Same(value, param.floatValue), "a slider or combo shows its effect's value");
-        fuzzhost::Require(param.kind == WidgetKind::Slider || param.intValue == ComboIndex(param.floatValue),
-                          "a combo's index is its value truncated");
-        break;
-      }
-      case WidgetKind::Checkbox: {
-        BOOL value = FALSE;
-        effect->GetBool(param.name.c_str(), &value);
-        fuzzhost::Require((value != FALSE) == param.boolValue, "a checkbox shows its effect's value");
-        break;
-      }
-      case WidgetKind::Color: {
-        D3DXVECTOR4 value(0, 0, 0, 0);
-        effect->GetVector(param.name.c_str(), &value);
-        const D3DXVECTOR4& cached = param.vectorValue;
-        fuzzhost::Require(Same(value.x, cached.x) && Same(value.y, cached.y) && Same(value.z, cached.z) &&
-                              Same(value.w, cached.w),
-                          "a colour shows its effect's value");
-        break;
-      }
-      default:
-        break;
-    }
+    const std::vector<float> cached = Values(param), held = Values(param, proxy->innerEffect);
+    for (std::size_t i = 0; i < cached.size(); ++i)
+      fuzzhost::Require(cached[i] == held[i] || (std::isnan(cached[i]) && std::isnan(held[i])),
+                        "a widget shows its effect's value");
+    fuzzhost::Require(param.kind != WidgetKind::Combo || param.intValue == ComboIndex(param.floatValue),
+                      "a combo's index is its value truncated");
   }
 }
 
@@ -71,26 +64,11 @@ void CheckSameValues(const EffectProxy* first, const EffectProxy* second) {
   fuzzhost::Require(first->parameters.size() == second->parameters.size(),
                     "both proxies list the same parameters");
   for (std::size_t i = 0; i < first->parameters.size(); ++i) {
-    const ShaderParam& a = first->parameters[i];
-    const ShaderParam& b = second->parameters[i];
-    switch (a.kind) {
-      case WidgetKind::Slider:
-      case WidgetKind::Combo:
-        fuzzhost::Require(Close(a.floatValue, b.floatValue, 1e-6f), "a saved slider or combo loads back");
-        break;
-      case WidgetKind::Checkbox:
-        fuzzhost::Require(a.boolValue == b.boolValue, "a saved checkbox loads back");
-        break;
-      case WidgetKind::Color:
-        fuzzhost::Require(Close(a.vectorValue.x, b.vectorValue.x, 1e-3f) &&
-                              Close(a.vectorValue.y, b.vectorValue.y, 1e-3f) &&
-                              Close(a.vectorValue.z, b.vectorValue.z, 1e-3f) &&
-                              Close(a.vectorValue.w, b.vectorValue.w, 1e-3f),
-                          "a saved colour loads back");
-        break;
-      default:
-        break;
-    }
+    const std::vector<float> a = Values(first->parameters[i]), b = Values(second->parameters[i]);
+    const float step = first->parameters[i].kind == WidgetKind::Color ? 1e-3f : 1e-6f;
+    fuzzhost::Require(a.size() == b.size(), "both proxies list the same kinds");
+    for (std::size_t j = 0; j < a.size(); ++j)
+      fuzzhost::Require(Close(a[j], b[j], step), "a saved value loads back");
   }
 }
 
@@ -110,7 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzhost::WriteQuietConfig();
   fuzzhost::WriteFile("FX\\Bloom.fx", kEffect);
   fuzzhost::WriteFile("vantorix_settings.ini", data, size);
-  fuzzhost::Attach();
   fuzzhost::Game game = fuzzhost::StartGame();
 
   EffectProxy* first = Create(game);
@@ -122,7 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   first->Release();
   second->Release();
-  fuzzhost::Detach();
   fuzzhost::EndGame(game);
   return 0;
 }

@@ -3,6 +3,7 @@
 // the answer is always the file an independent search finds, byte for byte.
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/config.h"
@@ -12,14 +13,11 @@
 
 namespace {
 
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(sim::HostPath(path.c_str()), error);
-}
+namespace fs = std::filesystem;
 
-bool Exists(const std::string& path) {
+fs::file_status Status(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(sim::HostPath(path.c_str()), error);
+  return fs::status(sim::HostPath(path.c_str()), error);
 }
 
 // Names that climb out of the working folder or start at the root would
@@ -44,35 +42,32 @@ void WriteGameFolder() {
 }
 
 void CheckShaderPath(const std::string& name) {
-  const std::string path = ResolveShaderPath(name.c_str());
-  const std::string first = "FX\\" + name + ".fx";
-  const std::string second = "Shaders\\IDI_" + name + "_FX";
   std::string expected;
-  if (first.size() < MAX_PATH && Exists(first)) {
-    expected = first;
-  } else if (second.size() < MAX_PATH && Exists(second)) {
-    expected = second;
+  for (const std::string& candidate : {"FX\\" + name + ".fx", "Shaders\\IDI_" + name + "_FX"}) {
+    if (candidate.size() < MAX_PATH && fs::exists(Status(candidate))) {
+      expected = candidate;
+      break;
+    }
   }
-  fuzzhost::Require(path == expected, "ResolveShaderPath gives the first existing candidate");
+  fuzzhost::Require(ResolveShaderPath(name.c_str()) == expected,
+                    "ResolveShaderPath gives the first existing candidate");
 }
 
 void CheckInclude(const std::string& name) {
   static const char* const kPrefixes[] = {"", "FX\\", "FX\\includes\\", "Shaders\\", "common\\"};
-  std::string expected;
-  bool found = false;
+  std::optional<std::string> expected;
   for (const char* prefix : kPrefixes) {
-    if (IsFile(prefix + name)) {
+    if (fs::is_regular_file(Status(prefix + name))) {
       expected = fuzzhost::ReadFile(prefix + name);
-      found = true;
       break;
     }
   }
   LPCVOID data = nullptr;
   UINT bytes = 0;
   const HRESULT result = includeHandler.Open(D3DXINC_LOCAL, name.c_str(), nullptr, &data, &bytes);
-  fuzzhost::Require(result == (found ? S_OK : E_FAIL), "Open succeeds exactly when a candidate is a file");
+  fuzzhost::Require(result == (expected ? S_OK : E_FAIL), "Open succeeds exactly when a candidate is a file");
   if (result != S_OK) return;
-  fuzzhost::Require(bytes == expected.size() && std::memcmp(data, expected.data(), bytes) == 0,
+  fuzzhost::Require(bytes == expected->size() && std::memcmp(data, expected->data(), bytes) == 0,
                     "the include buffer holds the first candidate's bytes");
   fuzzhost::Require(includeHandler.Close(data) == S_OK, "Close succeeds");
 }

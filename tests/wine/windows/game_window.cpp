@@ -22,41 +22,22 @@ struct Vertex {
 void DrawScene(IDirect3DDevice9* device) {
   const D3DCOLOR sky = 0xFF3A6EA5, horizon = 0xFFB9D3E8, road = 0xFF3C3C3C, verge = 0xFF4E7F3A;
   const float w = kWidth, h = kHeight, mid = h * 0.55f;
-  const Vertex quads[] = {
-      {0, 0, 0, 1, sky},
-      {w, 0, 0, 1, sky},
-      {0, mid, 0, 1, horizon},
-      {w, 0, 0, 1, sky},
-      {w, mid, 0, 1, horizon},
-      {0, mid, 0, 1, horizon},
-      {0, mid, 0, 1, verge},
-      {w, mid, 0, 1, verge},
-      {0, h, 0, 1, verge},
-      {w, mid, 0, 1, verge},
-      {w, h, 0, 1, verge},
-      {0, h, 0, 1, verge},
-      {w * 0.48f, mid, 0, 1, road},
-      {w * 0.52f, mid, 0, 1, road},
-      {0, h, 0, 1, road},
-      {w * 0.52f, mid, 0, 1, road},
-      {w, h, 0, 1, road},
-      {0, h, 0, 1, road},
+  std::vector<Vertex> triangles;
+  // A trapezoid from its top edge at y0 to its bottom edge at y1, each with its colour.
+  const auto add = [&](float y0, float left0, float right0, D3DCOLOR c0, float y1, float left1, float right1,
+                       D3DCOLOR c1) {
+    const Vertex topLeft{left0, y0, 0, 1, c0}, topRight{right0, y0, 0, 1, c0};
+    const Vertex bottomLeft{left1, y1, 0, 1, c1}, bottomRight{right1, y1, 0, 1, c1};
+    triangles.insert(triangles.end(), {topLeft, topRight, bottomLeft, topRight, bottomRight, bottomLeft});
   };
+  add(0, 0, w, sky, mid, 0, w, horizon);
+  add(mid, 0, w, verge, h, 0, w, verge);
+  add(mid, w * 0.48f, w * 0.52f, road, h, 0, w, road);
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
   device->SetTexture(0, nullptr);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 6, quads, sizeof(Vertex));
-}
-
-LPARAM Point(int x, int y) {
-  return MAKELPARAM(x, y);
-}
-
-void PutCursor(Game& game, int x, int y) {
-  POINT point{x, y};
-  ClientToScreen(game.window, &point);
-  SetCursorPos(point.x, point.y);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 6, triangles.data(), sizeof(Vertex));
 }
 
 }  // namespace
@@ -137,16 +118,14 @@ void PressKeyMessage(Game& game, WPARAM key) {
   PumpMessages();
 }
 
-void MouseMove(Game& game, int x, int y) {
-  PutCursor(game, x, y);
-  PostMessageA(game.window, WM_MOUSEMOVE, 0, Point(x, y));
-  PumpMessages();
-}
-
-void MouseButton(Game& game, int x, int y, bool down) {
-  PutCursor(game, x, y);
-  PostMessageA(game.window, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, Point(x, y));
-  PumpMessages();
+void MouseTo(Game& game, int x, int y, bool press) {
+  POINT point{x, y};
+  ClientToScreen(game.window, &point);
+  SetCursorPos(point.x, point.y);
+  PostMessageA(game.window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  RenderFrame(game);
+  PostMessageA(game.window, press ? WM_LBUTTONDOWN : WM_LBUTTONUP, press ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+  RenderFrame(game);
 }
 
 void HardwareKey(WORD key, bool down) {

@@ -28,8 +28,9 @@ void RenderFrames(Game& game, int count);
 void PumpMessages();
 
 void PressKeyMessage(Game& game, WPARAM key);
-void MouseMove(Game& game, int x, int y);
-void MouseButton(Game& game, int x, int y, bool down);
+// The mouse moved to (x, y), then its button pressed or released there, with
+// a frame drawn after each.
+void MouseTo(Game& game, int x, int y, bool press);
 // A key pressed on the keyboard (hardware input), for keys polled with GetAsyncKeyState.
 void HardwareKey(WORD key, bool down);
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,19 +21,11 @@ namespace {
 constexpr int kSliderLeft = 68, kSliderRight = 358, kSliderY = 227;
 constexpr int kSaveX = 375, kSaveY = 345;
 
-std::string ReadText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool LogHas(const std::string& line) {
-  return ReadText("Tessaly.log").find(line) != std::string::npos;
-}
-
 void CheckLog(const std::string& line) {
-  Check(LogHas(line), "log line \"" + line + "\"");
+  std::ifstream in("Tessaly.log", std::ios::binary);
+  std::stringstream log;
+  log << in.rdbuf();
+  Check(log.str().find(line) != std::string::npos, "log line \"" + line + "\"");
 }
 
 std::string Hex(std::uintptr_t value) {
@@ -87,20 +78,16 @@ void WriteLoaderConfig() {
                                   "TexturePath=FX\\TEXTURES\\\r\n";
 }
 
-struct Effects {
-  ID3DXEffect* bloom = nullptr;
-  ID3DXEffect* others[4] = {};
-};
+// The game's effects, created through its own call; the first is Bloom.
+constexpr const char* kEffectNames[] = {"Bloom", "ColorGrade", "Rain", "Water", "Sky"};
+using Effects = ID3DXEffect* [5];
 
 void CreateEffects(CreateEffectFromResource gameCall, Game& game, Effects& effects) {
-  const char* names[] = {"Bloom", "ColorGrade", "Rain", "Water", "Sky"};
-  ID3DXEffect** places[] = {&effects.bloom, &effects.others[0], &effects.others[1], &effects.others[2],
-                            &effects.others[3]};
   for (int i = 0; i < 5; ++i) {
     ID3DXBuffer* errors = nullptr;
-    const HRESULT hr = gameCall(game.device, GetModuleHandleA(nullptr), names[i], nullptr, nullptr, 0,
-                                nullptr, places[i], &errors);
-    Check(SUCCEEDED(hr) && *places[i], std::string("the game's call creates ") + names[i], Hex(hr));
+    const HRESULT hr = gameCall(game.device, GetModuleHandleA(nullptr), kEffectNames[i], nullptr, nullptr, 0,
+                                nullptr, &effects[i], &errors);
+    Check(SUCCEEDED(hr) && effects[i], std::string("the game's call creates ") + kEffectNames[i], Hex(hr));
     if (errors) errors->Release();
   }
   CheckLog("[INFO] Hook triggered for shader: Bloom");
@@ -110,35 +97,6 @@ void CreateEffects(CreateEffectFromResource gameCall, Game& game, Effects& effec
   CheckLog("[INFO] Falling back to original resource shader for: Sky");
   CheckLog("[INFO] EndScene Hook initialized.");
   CheckLog("[INFO] Reset Hook initialized.");
-}
-
-void ReleaseEffects(Effects& effects) {
-  if (effects.bloom) effects.bloom->Release();
-  for (ID3DXEffect* effect : effects.others) {
-    if (effect) effect->Release();
-  }
-  effects = Effects{};
-}
-
-void DragSlider(Game& game) {
-  MouseMove(game, kSliderLeft + 2, kSliderY);
-  RenderFrame(game);
-  MouseButton(game, kSliderLeft + 2, kSliderY, true);
-  RenderFrame(game);
-  const int to = kSliderLeft + (kSliderRight - kSliderLeft) * 3 / 4;
-  MouseMove(game, to, kSliderY);
-  RenderFrame(game);
-  MouseButton(game, to, kSliderY, false);
-  RenderFrame(game);
-}
-
-void Click(Game& game, int x, int y) {
-  MouseMove(game, x, y);
-  RenderFrame(game);
-  MouseButton(game, x, y, true);
-  RenderFrame(game);
-  MouseButton(game, x, y, false);
-  RenderFrame(game);
 }
 
 // The XInput DLL loaded in the process, if any: the overlay needs none, and
@@ -183,8 +141,9 @@ int main(int argc, char** argv) {
   Check(destination > base && destination < base + 0x1000000, "the call at 0x70AAA8 now reaches the plug-in",
         Hex(destination));
 
-  Effects effects;
+  Effects effects = {};
   CreateEffects(gameCall, game, effects);
+  ID3DXEffect* const bloom = effects[0];
   Check(RenderFrame(game) == D3D_OK, "EndScene through the hook");
   CheckLog("[INFO] ImGui Initialized.");
   Check(LoadedXInput().empty(), "the overlay loads no XInput DLL", LoadedXInput());
@@ -199,17 +158,19 @@ int main(int argc, char** argv) {
   Check(overlayPixels > 20000, "INSERT shows the overlay", std::to_string(overlayPixels) + " pixels changed");
   const double shownScene = SceneMicroseconds(game);
 
-  const float before = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
+  const float before = bloom ? FloatOf(bloom, "BloomIntensity") : -1;
   Check(before == 1.25f, "the saved BloomIntensity=1.250000 is applied at creation", std::to_string(before));
   const int mouseSeen = GameMouseMessages();
-  DragSlider(game);
-  const float after = effects.bloom ? FloatOf(effects.bloom, "BloomIntensity") : -1;
+  MouseTo(game, kSliderLeft + 2, kSliderY, true);  // drag the slider to three quarters
+  MouseTo(game, kSliderLeft + (kSliderRight - kSliderLeft) * 3 / 4, kSliderY, false);
+  const float after = bloom ? FloatOf(bloom, "BloomIntensity") : -1;
   Check(after > 2.4f && after < 3.6f && after != before,
         "the dragged slider sets BloomIntensity in the effect",
         std::to_string(before) + " -> " + std::to_string(after));
   Check(GameMouseMessages() == mouseSeen, "the game sees no mouse input while the overlay is shown");
 
-  Click(game, kSaveX, kSaveY);
+  MouseTo(game, kSaveX, kSaveY, true);
+  MouseTo(game, kSaveX, kSaveY, false);
   char expected[32];
   std::snprintf(expected, sizeof(expected), "%f", static_cast<double>(after));
   Check(SavedValue("Bloom", "BloomIntensity") == expected,
@@ -223,7 +184,7 @@ int main(int argc, char** argv) {
   RenderFrames(game, 2);
   CheckLog("[INFO] [OK] Reloaded: Bloom");
   CheckLog("[INFO] [OK] Reloaded: Water");
-  Check(effects.bloom && FloatOf(effects.bloom, "BloomIntensity") == after, "the value survives the reload");
+  Check(bloom && FloatOf(bloom, "BloomIntensity") == after, "the value survives the reload");
 
   D3DPRESENT_PARAMETERS parameters = game.parameters;
   Check(game.device->Reset(&parameters) == D3D_OK, "Reset through the hook");
@@ -233,7 +194,9 @@ int main(int argc, char** argv) {
         std::to_string(afterReset) + " pixels changed");
   Check(SaveBackBuffer(game, picture), "the frame is saved as " + picture);
 
-  ReleaseEffects(effects);
+  for (ID3DXEffect* effect : effects) {
+    if (effect) effect->Release();
+  }
   Check(FreeLibrary(plugin) != FALSE, "FreeLibrary");
   Check(CodeBytes(game.device, 42) == endSceneBefore, "EndScene's code bytes are restored");
   Check(CodeBytes(game.device, 16) == resetBefore, "Reset's code bytes are restored");
