@@ -29,7 +29,7 @@ mkdir -p "$tree" "$log"
 # folder stays, so that a second run builds only what changed.
 find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 (cd "$root" && git ls-files -co --exclude-standard -z | tar --null --ignore-failed-read -T - -cf - .deps) |
-  tar -xf - -C "$tree"
+  tar -xmf - -C "$tree"  # new times: nothing built from an earlier, interrupted mutant stays
 
 skip='^(wine|package\.|dll_|detour\.Win32)'
 
@@ -59,7 +59,9 @@ run_suite() {
   return 0
 }
 
-(cd "$tree" && cmake --preset native -DVANTORIX_BENCH=OFF) >"$log/configure" 2>&1 || {
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+(cd "$tree" && cmake --preset native -DVANTORIX_BENCH=OFF "${launcher[@]}") >"$log/configure" 2>&1 || {
   echo "mutants: configure failed, see $log/configure" >&2; exit 1; }
 echo "mutants: building and running the unmutated suite"
 run_suite "$log/baseline"
