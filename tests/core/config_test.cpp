@@ -59,14 +59,17 @@ TEST_F(ConfigTest, LogToFileOffCreatesAndEmptiesNothing) {
   EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] Setting hooks..."));
 }
 
-TEST_F(ConfigTest, LoadConfigLineIsFirstAtLevelThree) {
+TEST_F(ConfigTest, LoadConfigLineIsFirstAtLevelThreeAndConsoleOffOpensNone) {
   WriteFile("Sorvane.ini", "[debug]\r\n  loggingLevel = 3 \r\nEnableConsole=0\r\n");
   Attach();
   Detach();
   auto lines = LogLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(WithoutStamp(lines[0]), "[DEBUG] LoadConfig: EnableConsole=0, LoggingLevel=3, LogToFile=1");
-  EXPECT_EQ(sim::ConsoleText(), "");
+  EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] Setting hooks..."));
+  EXPECT_EQ(sim::ConsoleText(), "");  // no console opened or freed
+  EXPECT_EQ(sim::ConsoleAllocCount(), 0);
+  EXPECT_EQ(sim::ConsoleFreeCount(), 0);
 }
 
 }  // namespace

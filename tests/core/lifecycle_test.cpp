@@ -20,17 +20,6 @@ TEST_F(LifecycleTest, EntryAnswersTrueForEveryReasonAndEachAttachStartsAFreshLog
   EXPECT_EQ(LogLines().size(), 1u);
 }
 
-TEST_F(LifecycleTest, ConsoleOffOpensAndFreesNoConsole) {
-  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
-  Attach();
-  Detach();
-  EXPECT_EQ(sim::ConsoleAllocCount(), 0);
-  EXPECT_EQ(sim::ConsoleFreeCount(), 0);
-  EXPECT_EQ(sim::ConsoleText(), "");
-  EXPECT_TRUE(HasLine(DebuggerLines(), "[INFO] Setting hooks..."));
-  EXPECT_TRUE(HasLine(LogLines(), "[INFO] Setting hooks..."));
-}
-
 TEST_F(LifecycleTest, DetachClosesTheFileBeforeReleasing) {
   WriteFile("Sorvane.ini", "[Debug]\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n");
   Attach();
