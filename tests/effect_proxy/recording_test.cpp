@@ -28,31 +28,25 @@ class RecordingTest : public ProxyTest {
   EffectProxy* proxy = nullptr;
 };
 
-TEST_F(RecordingTest, NullStringAndEmptyArrayRecordNothing) {
+// The last value set is kept whole, also when the effect rejects it, to be
+// written again later; a null string or an empty array records nothing.
+TEST_F(RecordingTest, TheLastValueIsRecordedEvenWhenRejected) {
   const BOOL flags[2] = {TRUE, FALSE};
   proxy->SetString(Handle("Label"), nullptr);
   proxy->SetBoolArray(Handle("Flags"), flags, 0);
   EXPECT_TRUE(proxy->recordedValues.empty());
-
   proxy->SetString(Handle("Label"), "hi");
   proxy->SetBoolArray(Handle("Flags"), flags, 2);
   EXPECT_EQ(Recorded(proxy, "Label"), (std::vector<std::uint8_t>{'h', 'i', 0}));
   EXPECT_EQ(Recorded(proxy, "Flags"), BytesOf(flags));
-}
 
-TEST_F(RecordingTest, ALaterValueReplacesTheBytesEntirely) {
   const D3DXVECTOR4 wide(0.1f, 0.2f, 0.3f, 0.4f);
   EXPECT_EQ(proxy->SetVector(Handle("Tint"), &wide), S_OK);
   EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(wide));
   proxy->SetFloat(Handle("Tint"), 2.0f);
   EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(2.0f));
-}
-
-// Values rejected by the effect are kept too, to be written again later.
-TEST_F(RecordingTest, RejectedValueIsStillRecorded) {
-  const D3DXVECTOR4 tooShort(1.0f, 2.0f, 3.0f, 4.0f);
-  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Transform"), &tooShort, sizeof(tooShort))));
-  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(tooShort));
+  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Transform"), &wide, sizeof(wide))));
+  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(wide));
 }
 
 // D3DX_DEFAULT as the size means "the parameter's own size, unchecked".
