@@ -154,25 +154,6 @@ TEST_F(HandlesTest, StructureMembersAreSetAndReloadedOnTheirOwn) {
   proxy->Release();
 }
 
-// A released effect's handle addresses go to the next compile, for whatever
-// parameter it allocates first.
-TEST_F(HandlesTest, AReusedHandleAddressMeansWhatTheCurrentEffectSays) {
-  sim::SetHandleReuse(true);
-  EffectProxy* proxy = Wrap("float A = 1;\nfloat B = 2;\n");
-  D3DXHANDLE a = proxy->GetParameterByName(nullptr, "A");
-  SwapInner(proxy, "float A = 1;\nfloat B = 2;\n");  // frees the first effect
-  SwapInner(proxy, "float B = 2;\nfloat A = 1;\n");  // allocates B where A was
-  D3DXHANDLE b = proxy->GetParameterByName(nullptr, "B");
-  sim::SetHandleReuse(false);
-  ASSERT_EQ(b, a) << "the simulated D3DX did not reuse the address";
-  EXPECT_EQ(proxy->SetFloat(b, 7.0f), S_OK);
-  EXPECT_EQ(InnerFloat(proxy, "B"), 7.0f);
-  EXPECT_EQ(InnerFloat(proxy, "A"), 1.0f);
-  EXPECT_EQ(Recorded(proxy, "B"), BytesOf(7.0f));
-  EXPECT_TRUE(Recorded(proxy, "A").empty());
-  proxy->Release();
-}
-
 // The game sets through an old handle whose address the current effect has
 // since given to an array element; once the game is handed that element, the
 // handle means the element, from the very next call on.
