@@ -83,7 +83,9 @@ TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
   EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 3.0f);
 }
 
-TEST_F(RecordingTest, TransposedMatrixIsRecordedAsTheEffectHoldsIt) {
+// A transposed matrix is recorded as the effect holds it; a technique handle
+// taken from the effect itself, never seen by the proxy, is named at once.
+TEST_F(RecordingTest, TransposedMatrixAndUnseenTechniqueAreRecordedAsTheEffectHoldsThem) {
   D3DXMATRIX passed;
   for (int i = 0; i < 16; ++i) passed.m[i / 4][i % 4] = static_cast<float>(i);
   EXPECT_EQ(proxy->SetMatrixTranspose(Handle("Transform"), &passed), S_OK);
@@ -91,10 +93,7 @@ TEST_F(RecordingTest, TransposedMatrixIsRecordedAsTheEffectHoldsIt) {
   ASSERT_EQ(proxy->innerEffect->GetMatrix("Transform", &held), S_OK);
   EXPECT_EQ(held(0, 1), passed(1, 0));
   EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(held));
-}
 
-// A technique handle taken from the effect itself, never seen by the proxy.
-TEST_F(RecordingTest, SelectingAnUnseenTechniqueNamesItAtOnce) {
   D3DXHANDLE night = proxy->innerEffect->GetTechniqueByName("Night");
   EXPECT_EQ(proxy->SetTechnique(night), S_OK);
   EXPECT_EQ(proxy->currentTechniqueName, "Night");
