@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "creation_fixture.h"
+#include "overlay/hot_reload.h"
 
 namespace {
 
@@ -101,16 +102,13 @@ TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
   std::string edited = kPost;
   edited.replace(edited.find("> = 0.75;"), 9, "> = 0.2;");
   WriteFile("FX\\Post.fx", edited);
-  ID3DXEffect* fresh = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Post.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
-            S_OK);
-  proxy->SwapInnerEffect(fresh);
+  ReloadAllShaders(device);
 
   EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.8f);
   EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.8f);
   EXPECT_EQ(InnerFloat(proxy, "Hidden"), 9.0f);
   EXPECT_FLOAT_EQ(Param(proxy, "Tint")->vectorValue.x, 1.0f);  // 4 bytes do not make a colour
-  EXPECT_GE(sim::GetEffectActivity(fresh).commits, 1);
+  EXPECT_GE(sim::GetEffectActivity(proxy->innerEffect).commits, 1);
 }
 
 }  // namespace

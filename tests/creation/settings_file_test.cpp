@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "creation_fixture.h"
+#include "overlay/hot_reload.h"
 
 namespace {
 
@@ -172,10 +173,7 @@ float Hidden < string UIName = "Hidden"; string UIWidget = "NONE"; > = 0.5;
   WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n[Compatibility]\r\nExtendedAnnotations=1\r\n");
   Attach();
   EffectProxy* proxy = CreateProxy("Fog");
-  ID3DXEffect* fresh = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Fog.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
-            S_OK);
-  proxy->SwapInnerEffect(fresh);
+  ReloadAllShaders(device);
   D3DXVECTOR4 fog(0, 0, 0, 0);
   proxy->innerEffect->GetVector("Fog", &fog);
   INT samples = 0;
