@@ -1,5 +1,7 @@
 // The call-site patcher on real code pages mapped at 32-bit addresses, with
-// the page protection of host code.
+// the page protection of host code. Another build of the game may have an
+// indirect call whose pointer leads nowhere readable: the patcher says so,
+// and patches all the same.
 #include "hook/call_patch.h"
 
 #include <sys/mman.h>
@@ -17,6 +19,7 @@ namespace {
 constexpr std::uintptr_t kPage = 0x30000000;
 constexpr std::size_t kPageSize = 0x1000;
 constexpr std::uintptr_t kPointer = kPage + 0x600;  // where indirect branches read their destination
+constexpr std::uintptr_t kLastPointer = kPage + 2 * kPageSize - sizeof(void*);  // also holds kTarget
 const auto kTarget = static_cast<std::uintptr_t>(0x00007F1234567890);
 
 using Bytes = std::vector<std::uint8_t>;
@@ -34,10 +37,10 @@ Bytes Call(std::uint32_t displacement, bool nop = false) {
   return call;
 }
 
-// FF 15 / FF 25 naming kPointer: relative to the next instruction on x86-64,
+// FF 15 / FF 25 naming a pointer: relative to the next instruction on x86-64,
 // the absolute address on x86.
-Bytes Indirect(std::uint8_t modrm, std::uintptr_t site) {
-  return WithOperand({0xFF, modrm}, IndirectOperand(site, kPointer));
+Bytes Indirect(std::uint8_t modrm, std::uintptr_t site, std::uintptr_t pointer = kPointer) {
+  return WithOperand({0xFF, modrm}, IndirectOperand(site, pointer));
 }
 
 // One patch: the code at the site, the destination, what the patch returns,
@@ -64,6 +67,12 @@ std::vector<Patch> Patches() {
   const Bytes back = {0xE9, 0xF0, 0xFF, 0xFF, 0xFF}, jump = {0xE9, 0x10, 0x00, 0x00, 0x00};
   const Bytes otherFf = {0xFF, 0x05, 0, 0, 0, 0}, nowhere = {0xE8, 0, 0, 0, 0};
   const std::uintptr_t last = At(kPageSize);  // the second page
+  // Reading through a pointer into unmapped memory would crash the game.
+  const auto unreadable = [](std::uintptr_t site, std::uintptr_t pointer) {
+    return std::vector<std::string>{"[WARN] The branch at " + LoggedAddress(site) +
+                                    " reads its destination from unreadable memory at " +
+                                    LoggedAddress(pointer)};
+  };
   const auto refused = [](std::uintptr_t site) {
     return std::vector<std::string>{"[ERROR] Cannot patch the call at " + LoggedAddress(site) +
                                     ": its page protection could not be changed"};
@@ -79,6 +88,17 @@ std::vector<Patch> Patches() {
       {"WithoutProtect", At(0x100), nowhere, At(0x200), At(0x105), Call(0xFB), {}, kPage, false},
       {"LockedPage", At(0x100), call, At(0x800), At(0x1105), call, refused(At(0x100)), kPage},
       {"LockedDisplacement", last - 1, jump, kPage, last + 0x14, jump, refused(last - 1), last},
+      {"UnmappedPointer", At(0x400), Indirect(0x25, At(0x400), 0x25252525), At(0x900), 0, Call(0x4FB, true),
+       unreadable(At(0x400), 0x25252525)},
+      {"LastPointerOfTheMapping",
+       At(0x440),
+       Indirect(0x15, At(0x440), kLastPointer),
+       At(0x900),
+       kTarget,
+       Call(0x4BB, true),
+       {}},
+      {"PointerPastTheMapping", At(0x480), Indirect(0x15, At(0x480), kLastPointer + 2), At(0x900), 0,
+       Call(0x47B, true), unreadable(At(0x480), kLastPointer + 2)},
       {"LockedSixthByte", last - 5, Indirect(0x15, last - 5), kPage, kTarget, Indirect(0x15, last - 5),
        refused(last - 5), last},
   };
@@ -107,6 +127,7 @@ class CallPatchTest : public HostFixture, public ::testing::WithParamInterface<P
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
     ASSERT_EQ(mapped, reinterpret_cast<void*>(kPage));
     std::memcpy(reinterpret_cast<void*>(kPointer), &kTarget, sizeof kTarget);
+    std::memcpy(reinterpret_cast<void*>(kLastPointer), &kTarget, sizeof kTarget);
     loaderConfig.LoggingLevel = 2;
     loaderConfig.IncludeTimestamps = 0;
   }
