@@ -1,5 +1,6 @@
 // The bytes the proxy keeps, by parameter name, of the values set through it,
-// and the technique it remembers as selected.
+// the technique it remembers as selected, and its reference count; every test
+// also checks at its end that the effect inside was released exactly once.
 #include "proxy_fixture.h"
 
 namespace {
@@ -99,6 +100,22 @@ TEST_F(RecordingTest, TransposedMatrixAndUnseenTechniqueAreRecordedAsTheEffectHo
   EXPECT_EQ(proxy->currentTechniqueName, "Night");
   EXPECT_EQ(proxy->innerEffect->GetCurrentTechnique(), night);
   EXPECT_EQ(proxy->GetCurrentTechnique(), night);
+}
+
+TEST_F(RecordingTest, QueryInterfaceHandsOutTheProxyForAnyIdentifier) {
+  const IID unknownIid{0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  const IID nullIid{};
+  void* first = nullptr;
+  void* second = nullptr;
+  EXPECT_EQ(proxy->QueryInterface(unknownIid, &first), S_OK);
+  EXPECT_EQ(proxy->QueryInterface(nullIid, &second), S_OK);
+  EXPECT_EQ(first, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(second, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(proxy->refCount, 3u);
+  EXPECT_EQ(proxy->QueryInterface(unknownIid, nullptr), E_POINTER);  // nowhere to write: no reference
+  EXPECT_EQ(proxy->refCount, 3u);
+  EXPECT_EQ(proxy->Release(), 2u);
+  EXPECT_EQ(proxy->Release(), 1u);
 }
 
 }  // namespace
