@@ -1,8 +1,9 @@
 // The tunable-parameter list a modder gets from the "UI" annotations of a
 // real effect file.
-#include <cstring>
+#include <cstdio>
 
 #include "creation_fixture.h"
+#include "overlay/hot_reload.h"
 
 namespace {
 
@@ -27,6 +28,32 @@ float Hidden = 4.0;
 technique Post { pass P0 { } }
 )";
 
+// A parameter as the panel gets it, on one line: name, widget, label,
+// group/group order, order, and what the widget shows.
+std::string Describe(const ShaderParam& p) {
+  static const char* const kKinds[] = {"Slider", "Color", "Checkbox", "None", "Combo", "Color3", "IntSlider"};
+  char text[512];
+  int at = std::snprintf(text, sizeof(text), "%s %s '%s' %s/%d #%d", p.name.c_str(),
+                         kKinds[static_cast<int>(p.kind)], p.uiName.c_str(), p.group.c_str(), p.groupOrder,
+                         p.order);
+  const D3DXVECTOR4& v = p.vectorValue;
+  if (p.kind == WidgetKind::Slider)
+    std::snprintf(text + at, sizeof(text) - at, " %g..%g = %g", p.minValue, p.maxValue, p.floatValue);
+  if (p.kind == WidgetKind::Checkbox) std::snprintf(text + at, sizeof(text) - at, " = %d", p.boolValue);
+  if (p.kind == WidgetKind::Color)
+    std::snprintf(text + at, sizeof(text) - at, " = %g,%g,%g,%g", v.x, v.y, v.z, v.w);
+  if (p.kind == WidgetKind::Combo)
+    std::snprintf(text + at, sizeof(text) - at, " = %g -> %d", p.floatValue, p.intValue);
+  std::string line = text;
+  if (p.kind == WidgetKind::Combo) {
+    line += " [";
+    for (char c : p.comboItems) line += c ? c : '|';
+    line += "]";
+  }
+  if (!p.condition.empty()) line += " if " + p.condition;
+  return line;
+}
+
 class AnnotationModelTest : public CreationFixture {
  protected:
   void SetUp() override {
@@ -43,74 +70,28 @@ class AnnotationModelTest : public CreationFixture {
   EffectProxy* proxy = nullptr;
 };
 
-TEST_F(AnnotationModelTest, ListsOnlyParametersWithAUIName) {
-  std::vector<std::string> names;
-  for (const auto& p : proxy->parameters) names.push_back(p.name);
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Intensity", "Threshold", "Radius", "Quality", "Mode", "Steps", "Blank",
-                                      "EnableFog", "Tint", "SunDir", "Exposure", "Samples", "NoiseTex"}));
+// Orders are ten times the parameter's index unless UIOrder is an integer;
+// labels and groups that are not strings are ignored; only "Combo" makes a combo.
+TEST_F(AnnotationModelTest, ListsParametersWithAUINameAsThePanelShowsThem) {
+  std::vector<std::string> described;
+  for (const auto& p : proxy->parameters) described.push_back(Describe(p));
+  EXPECT_EQ(described, (std::vector<std::string>{
+                           "Intensity Slider 'Bloom Intensity' Bloom/2 #5 0..4 = 0.75",
+                           "Threshold Slider 'Threshold' General/0 #20 0..1 = 0.3",
+                           "Radius Slider 'Radius' Bloom/0 #0 0..1 = 2",
+                           "Quality Combo 'Quality' General/0 #40 = 2.7 -> 2 [ Off|Low| High||]",
+                           "Mode Slider 'Mode' General/0 #50 0..3 = 0.5",
+                           "Steps Combo 'Steps' General/0 #60 = -0.5 -> 0 []",
+                           "Blank Combo 'Blank' General/0 #70 = 1 -> 1 [||]",
+                           "EnableFog Checkbox 'Fog' General/0 #80 = 1",
+                           "Tint Color 'Tint' General/0 #90 = 1,0.9,0.8,1 if EnableFog",
+                           "SunDir None 'Sun' General/0 #100",
+                           "Exposure Slider 'Exposure' General/0 #110 0..1 = 1",
+                           "Samples None 'Samples' General/0 #120",
+                           "NoiseTex None 'Noise' General/0 #130",
+                       }));
   // Every parameter's handle is remembered, so host values for it are recorded too.
   EXPECT_EQ(proxy->parameterNames.size(), 15u);
-}
-
-TEST_F(AnnotationModelTest, ReadsLabelsGroupsAndOrders) {
-  const ShaderParam* intensity = Param(proxy, "Intensity");
-  ASSERT_NE(intensity, nullptr);
-  EXPECT_EQ(intensity->uiName, "Bloom Intensity");
-  EXPECT_EQ(intensity->group, "Bloom");
-  EXPECT_EQ(intensity->groupOrder, 2);
-  EXPECT_EQ(intensity->order, 5);
-  EXPECT_EQ(intensity->kind, WidgetKind::Slider);
-  EXPECT_EQ(intensity->minValue, 0.0f);
-  EXPECT_EQ(intensity->maxValue, 4.0f);
-  EXPECT_EQ(intensity->floatValue, 0.75f);
-
-  const ShaderParam* threshold = Param(proxy, "Threshold");
-  EXPECT_EQ(threshold->group, "General");
-  EXPECT_EQ(threshold->order, 20);  // ten times its index among all parameters
-  EXPECT_EQ(threshold->maxValue, 1.0f);
-
-  const ShaderParam* radius = Param(proxy, "Radius");
-  EXPECT_EQ(radius->order, 0);       // present but not an integer
-  EXPECT_EQ(radius->groupOrder, 0);  // likewise
-
-  const ShaderParam* exposure = Param(proxy, "Exposure");
-  EXPECT_EQ(exposure->uiName, "Exposure");  // UIName that is not a string
-  EXPECT_EQ(exposure->group, "General");    // UIGroup that is not a string
-  EXPECT_EQ(exposure->order, 110);
-}
-
-TEST_F(AnnotationModelTest, ChoosesWidgetsByClassTypeAndUIWidget) {
-  const ShaderParam* quality = Param(proxy, "Quality");
-  EXPECT_EQ(quality->kind, WidgetKind::Combo);
-  EXPECT_EQ(quality->intValue, 2);
-  EXPECT_EQ(quality->floatValue, 2.7f);
-  const char items[] = " Off\0Low\0 High\0\0";
-  EXPECT_EQ(quality->comboItems, std::vector<char>(items, items + sizeof(items) - 1));
-
-  const ShaderParam* mode = Param(proxy, "Mode");
-  EXPECT_EQ(mode->kind, WidgetKind::Slider);  // "combo" is not "Combo"
-  EXPECT_EQ(mode->maxValue, 3.0f);
-
-  const ShaderParam* steps = Param(proxy, "Steps");
-  EXPECT_EQ(steps->kind, WidgetKind::Combo);
-  EXPECT_EQ(steps->intValue, 0);
-  EXPECT_TRUE(steps->comboItems.empty());
-
-  EXPECT_EQ(Param(proxy, "Blank")->comboItems, std::vector<char>(2, '\0'));
-
-  const ShaderParam* fog = Param(proxy, "EnableFog");
-  EXPECT_EQ(fog->kind, WidgetKind::Checkbox);
-  EXPECT_TRUE(fog->boolValue);
-
-  const ShaderParam* tint = Param(proxy, "Tint");
-  EXPECT_EQ(tint->kind, WidgetKind::Color);
-  EXPECT_EQ(tint->condition, "EnableFog");
-  EXPECT_FLOAT_EQ(tint->vectorValue.y, 0.9f);
-
-  EXPECT_EQ(Param(proxy, "SunDir")->kind, WidgetKind::None);
-  EXPECT_EQ(Param(proxy, "Samples")->kind, WidgetKind::None);
-  EXPECT_EQ(Param(proxy, "NoiseTex")->kind, WidgetKind::None);
 }
 
 TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
@@ -121,16 +102,13 @@ TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
   std::string edited = kPost;
   edited.replace(edited.find("> = 0.75;"), 9, "> = 0.2;");
   WriteFile("FX\\Post.fx", edited);
-  ID3DXEffect* fresh = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileA(device, "FX\\Post.fx", nullptr, nullptr, 0, nullptr, &fresh, nullptr),
-            S_OK);
-  proxy->SwapInnerEffect(fresh);
+  ReloadAllShaders(device);
 
   EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.8f);
   EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.8f);
   EXPECT_EQ(InnerFloat(proxy, "Hidden"), 9.0f);
   EXPECT_FLOAT_EQ(Param(proxy, "Tint")->vectorValue.x, 1.0f);  // 4 bytes do not make a colour
-  EXPECT_GE(sim::GetEffectActivity(fresh).commits, 1);
+  EXPECT_GE(sim::GetEffectActivity(proxy->innerEffect).commits, 1);
 }
 
 }  // namespace

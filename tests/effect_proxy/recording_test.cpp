@@ -1,5 +1,6 @@
 // The bytes the proxy keeps, by parameter name, of the values set through it,
-// and the technique it remembers as selected.
+// the technique it remembers as selected, and its reference count; every test
+// also checks at its end that the effect inside was released exactly once.
 #include "proxy_fixture.h"
 
 namespace {
@@ -28,31 +29,25 @@ class RecordingTest : public ProxyTest {
   EffectProxy* proxy = nullptr;
 };
 
-TEST_F(RecordingTest, NullStringAndEmptyArrayRecordNothing) {
+// The last value set is kept whole, also when the effect rejects it, to be
+// written again later; a null string or an empty array records nothing.
+TEST_F(RecordingTest, TheLastValueIsRecordedEvenWhenRejected) {
   const BOOL flags[2] = {TRUE, FALSE};
   proxy->SetString(Handle("Label"), nullptr);
   proxy->SetBoolArray(Handle("Flags"), flags, 0);
   EXPECT_TRUE(proxy->recordedValues.empty());
-
   proxy->SetString(Handle("Label"), "hi");
   proxy->SetBoolArray(Handle("Flags"), flags, 2);
   EXPECT_EQ(Recorded(proxy, "Label"), (std::vector<std::uint8_t>{'h', 'i', 0}));
   EXPECT_EQ(Recorded(proxy, "Flags"), BytesOf(flags));
-}
 
-TEST_F(RecordingTest, ALaterValueReplacesTheBytesEntirely) {
   const D3DXVECTOR4 wide(0.1f, 0.2f, 0.3f, 0.4f);
   EXPECT_EQ(proxy->SetVector(Handle("Tint"), &wide), S_OK);
   EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(wide));
   proxy->SetFloat(Handle("Tint"), 2.0f);
   EXPECT_EQ(Recorded(proxy, "Tint"), BytesOf(2.0f));
-}
-
-// Values rejected by the effect are kept too, to be written again later.
-TEST_F(RecordingTest, RejectedValueIsStillRecorded) {
-  const D3DXVECTOR4 tooShort(1.0f, 2.0f, 3.0f, 4.0f);
-  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Transform"), &tooShort, sizeof(tooShort))));
-  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(tooShort));
+  EXPECT_TRUE(FAILED(proxy->SetValue(Handle("Transform"), &wide, sizeof(wide))));
+  EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(wide));
 }
 
 // D3DX_DEFAULT as the size means "the parameter's own size, unchecked".
@@ -89,7 +84,9 @@ TEST_F(RecordingTest, HandlesFromBeforeAndAfterASwapShareOneEntry) {
   EXPECT_FLOAT_EQ(InnerFloat(proxy, "Brightness"), 3.0f);
 }
 
-TEST_F(RecordingTest, TransposedMatrixIsRecordedAsTheEffectHoldsIt) {
+// A transposed matrix is recorded as the effect holds it; a technique handle
+// taken from the effect itself, never seen by the proxy, is named at once.
+TEST_F(RecordingTest, TransposedMatrixAndUnseenTechniqueAreRecordedAsTheEffectHoldsThem) {
   D3DXMATRIX passed;
   for (int i = 0; i < 16; ++i) passed.m[i / 4][i % 4] = static_cast<float>(i);
   EXPECT_EQ(proxy->SetMatrixTranspose(Handle("Transform"), &passed), S_OK);
@@ -97,15 +94,28 @@ TEST_F(RecordingTest, TransposedMatrixIsRecordedAsTheEffectHoldsIt) {
   ASSERT_EQ(proxy->innerEffect->GetMatrix("Transform", &held), S_OK);
   EXPECT_EQ(held(0, 1), passed(1, 0));
   EXPECT_EQ(Recorded(proxy, "Transform"), BytesOf(held));
-}
 
-// A technique handle taken from the effect itself, never seen by the proxy.
-TEST_F(RecordingTest, SelectingAnUnseenTechniqueNamesItAtOnce) {
   D3DXHANDLE night = proxy->innerEffect->GetTechniqueByName("Night");
   EXPECT_EQ(proxy->SetTechnique(night), S_OK);
   EXPECT_EQ(proxy->currentTechniqueName, "Night");
   EXPECT_EQ(proxy->innerEffect->GetCurrentTechnique(), night);
   EXPECT_EQ(proxy->GetCurrentTechnique(), night);
+}
+
+TEST_F(RecordingTest, QueryInterfaceHandsOutTheProxyForAnyIdentifier) {
+  const IID unknownIid{0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  const IID nullIid{};
+  void* first = nullptr;
+  void* second = nullptr;
+  EXPECT_EQ(proxy->QueryInterface(unknownIid, &first), S_OK);
+  EXPECT_EQ(proxy->QueryInterface(nullIid, &second), S_OK);
+  EXPECT_EQ(first, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(second, static_cast<ID3DXEffect*>(proxy));
+  EXPECT_EQ(proxy->refCount, 3u);
+  EXPECT_EQ(proxy->QueryInterface(unknownIid, nullptr), E_POINTER);  // nowhere to write: no reference
+  EXPECT_EQ(proxy->refCount, 3u);
+  EXPECT_EQ(proxy->Release(), 2u);
+  EXPECT_EQ(proxy->Release(), 1u);
 }
 
 }  // namespace

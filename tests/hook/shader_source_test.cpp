@@ -20,99 +20,60 @@ class ShaderSourceTest : public HostFixture {
     loaderConfig = LoaderConfig();
     HostFixture::TearDown();
   }
-  // Opens an include the way the compiler does and returns its bytes.
-  HRESULT Include(const char* name, std::string* content) {
+  // The bytes of an include opened the way the compiler does; "(failed)" when it fails.
+  std::string Included(const char* name) {
     LPCVOID data = reinterpret_cast<LPCVOID>(0x1);
     UINT bytes = 12345;
-    HRESULT hr = includeHandler.Open(D3DXINC_LOCAL, name, nullptr, &data, &bytes);
-    if (SUCCEEDED(hr)) {
-      content->assign(static_cast<const char*>(data), bytes);
-      EXPECT_EQ(includeHandler.Close(data), S_OK);
-    } else {
+    if (FAILED(includeHandler.Open(D3DXINC_LOCAL, name, nullptr, &data, &bytes))) {
       EXPECT_EQ(data, reinterpret_cast<LPCVOID>(0x1));  // untouched on failure
       EXPECT_EQ(bytes, 12345u);
+      return "(failed)";
     }
-    return hr;
+    std::string content(static_cast<const char*>(data), bytes);
+    EXPECT_EQ(includeHandler.Close(data), S_OK);
+    return content;
   }
 };
 
+// The name is used unchanged; the file system ignores case, as Windows does.
 TEST_F(ShaderSourceTest, PrefersTheFxFolderThenTheShadersFolder) {
   EXPECT_EQ(ResolveShaderPath("water"), "");
   WriteFile("Shaders\\IDI_water_FX", "x");
   EXPECT_EQ(ResolveShaderPath("water"), "Shaders\\IDI_water_FX");
   WriteFile("FX\\water.fx", "x");
   EXPECT_EQ(ResolveShaderPath("water"), "FX\\water.fx");
-  // The name is used unchanged; the file system ignores case, as Windows does.
   EXPECT_EQ(ResolveShaderPath("WATER"), "FX\\WATER.fx");
-}
-
-TEST_F(ShaderSourceTest, AFolderCountsAsPresent) {
-  WriteFile("FX\\sky.fx\\placeholder", "");
+  WriteFile("FX\\sky.fx\\placeholder", "");  // a folder counts as present
   EXPECT_EQ(ResolveShaderPath("sky"), "FX\\sky.fx");
-}
-
-TEST_F(ShaderSourceTest, OverlongNameResolvesToNothing) {
-  std::string name(300, 'a');
-  EXPECT_EQ(ResolveShaderPath(name.c_str()), "");
+  EXPECT_EQ(ResolveShaderPath(std::string(300, 'a').c_str()), "");
   std::string fits(250, 'b');  // "FX\" + 250 + ".fx" = 256 characters
   WriteFile("FX\\" + fits + ".fx", "x");
   EXPECT_EQ(ResolveShaderPath(fits.c_str()), "FX\\" + fits + ".fx");
 }
 
-TEST_F(ShaderSourceTest, SearchesTheFivePlacesInOrder) {
-  std::string content;
-  WriteFile("common\\c.fxh", "common");
-  ASSERT_EQ(Include("c.fxh", &content), S_OK);
-  EXPECT_EQ(content, "common");
-  WriteFile("Shaders\\c.fxh", "shaders");
-  ASSERT_EQ(Include("c.fxh", &content), S_OK);
-  EXPECT_EQ(content, "shaders");
-  WriteFile("FX\\includes\\c.fxh", "includes");
-  ASSERT_EQ(Include("c.fxh", &content), S_OK);
-  EXPECT_EQ(content, "includes");
-  WriteFile("FX\\c.fxh", "fx");
-  ASSERT_EQ(Include("c.fxh", &content), S_OK);
-  EXPECT_EQ(content, "fx");
-  WriteFile("c.fxh", "working directory");
-  ASSERT_EQ(Include("c.fxh", &content), S_OK);
-  EXPECT_EQ(content, "working directory");
-}
-
-TEST_F(ShaderSourceTest, NameStartingWithFxIsTriedUnchangedFirst) {
-  std::string content;
+// Each file written below takes over from those before it.
+TEST_F(ShaderSourceTest, IncludesAreSearchedInFivePlacesInOrder) {
+  for (const char* path : {"common\\c.fxh", "Shaders\\c.fxh", "FX\\includes\\c.fxh", "FX\\c.fxh", "c.fxh"}) {
+    WriteFile(path, path);
+    EXPECT_EQ(Included("c.fxh"), path);
+  }
+  // A name starting with FX\ is tried unchanged first.
   WriteFile("FX\\FX\\lib.fxh", "doubled");
-  ASSERT_EQ(Include("FX\\lib.fxh", &content), S_OK);
-  EXPECT_EQ(content, "doubled");
+  EXPECT_EQ(Included("FX\\lib.fxh"), "doubled");
   WriteFile("FX\\lib.fxh", "as named");
-  ASSERT_EQ(Include("FX\\lib.fxh", &content), S_OK);
-  EXPECT_EQ(content, "as named");
-}
-
-TEST_F(ShaderSourceTest, BuffersHoldExactlyTheFileBytes) {
-  std::string content = "sentinel";
-  WriteFile("FX\\empty.fxh", "");
-  ASSERT_EQ(Include("empty.fxh", &content), S_OK);
-  EXPECT_EQ(content.size(), 0u);
-  WriteFile("FX\\ten.fxh", std::string("0123\r\n\0789", 10));
-  ASSERT_EQ(Include("ten.fxh", &content), S_OK);
-  EXPECT_EQ(content, std::string("0123\r\n\0789", 10));
-}
-
-TEST_F(ShaderSourceTest, UnreadableCandidateIsSkippedForTheNext) {
-  std::string content;
-  WriteFile("FX\\grain.fxh\\not-a-file", "");  // exists, cannot be opened as a file
+  EXPECT_EQ(Included("FX\\lib.fxh"), "as named");
+  // A candidate that cannot be opened as a file is skipped.
+  WriteFile("FX\\grain.fxh\\not-a-file", "");
   WriteFile("Shaders\\grain.fxh", "from shaders");
-  ASSERT_EQ(Include("grain.fxh", &content), S_OK);
-  EXPECT_EQ(content, "from shaders");
+  EXPECT_EQ(Included("grain.fxh"), "from shaders");
+  // The buffer holds exactly the file's bytes.
+  WriteFile("FX\\empty.fxh", "");
+  EXPECT_EQ(Included("empty.fxh"), "");
+  WriteFile("FX\\ten.fxh", std::string("0123\r\n\0789", 10));
+  EXPECT_EQ(Included("ten.fxh"), std::string("0123\r\n\0789", 10));
   EXPECT_TRUE(DebuggerLines().empty());
-}
-
-TEST_F(ShaderSourceTest, MissingIncludeFailsWithOneErrorLine) {
-  std::string content;
-  EXPECT_EQ(Include("nowhere.fxh", &content), E_FAIL);
-  auto lines = DebuggerLines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "[ERROR] Include not found: nowhere.fxh");
+  EXPECT_EQ(Included("nowhere.fxh"), "(failed)");
+  EXPECT_EQ(DebuggerLines(), std::vector<std::string>{"[ERROR] Include not found: nowhere.fxh"});
 }
 
 }  // namespace

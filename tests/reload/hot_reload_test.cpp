@@ -47,61 +47,6 @@ class HotReloadTest : public CreationFixture {
     return desc.Name;
   }
 
-  // The game keeps the handles it got at creation and sets values through
-  // them every frame, twice per reload here; after each reload they must
-  // reach the effect now inside the proxy and be recorded under their names.
-  void SetEveryFrameAcrossReloads(bool reuseAddresses) {
-    const char* const source = "float Gain = 0.5;\nfloat4 Tint;\nfloat4x4 View;\ntexture Map;\n";
-    sim::SetHandleReuse(reuseAddresses);
-    WriteFile("FX\\Water.fx", source);
-    AttachWithLevel(1);
-    EffectProxy* proxy = Create("Water");
-    ID3DXEffect* game = proxy;
-    D3DXHANDLE gain = game->GetParameterByName(nullptr, "Gain");
-    D3DXHANDLE tint = game->GetParameterByName(nullptr, "Tint");
-    D3DXHANDLE view = game->GetParameterByName(nullptr, "View");
-    D3DXHANDLE map = game->GetParameterByName(nullptr, "Map");
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
-    bool addressCameBack = false;
-    for (int reload = 0; reload < 4; ++reload) {
-      SCOPED_TRACE("after reload " + std::to_string(reload));
-      const float g = 1.0f + static_cast<float>(reload);
-      const D3DXVECTOR4 t(g, 0, 0, 1);
-      D3DXMATRIX m;
-      D3DXMatrixIdentity(&m);
-      m._41 = g;
-      for (int frame = 0; frame < 2; ++frame) {
-        EXPECT_EQ(game->SetFloat(gain, g), S_OK);
-        EXPECT_EQ(game->SetVector(tint, &t), S_OK);
-        EXPECT_EQ(game->SetMatrix(view, &m), S_OK);
-        EXPECT_EQ(game->SetTexture(map, texture), S_OK);
-      }
-      ID3DXEffect* inner = proxy->innerEffect;
-      D3DXVECTOR4 readTint(0, 0, 0, 0);
-      D3DXMATRIX readView;
-      IDirect3DBaseTexture9* readMap = nullptr;
-      EXPECT_EQ(InnerFloat(proxy, "Gain"), g) << "the value reached the current effect";
-      EXPECT_EQ(inner->GetVector("Tint", &readTint), S_OK);
-      EXPECT_EQ(readTint.x, g);
-      EXPECT_EQ(inner->GetMatrix("View", &readView), S_OK);
-      EXPECT_EQ(readView._41, g);
-      EXPECT_EQ(inner->GetTexture("Map", &readMap), S_OK);
-      EXPECT_EQ(readMap, texture);
-      if (readMap) readMap->Release();
-      EXPECT_EQ(Recorded(proxy, "Gain"), Bytes(&g, sizeof(g))) << "recorded by name for the next reload";
-      EXPECT_EQ(Recorded(proxy, "Tint"), Bytes(&t, sizeof(t)));
-      EXPECT_EQ(Recorded(proxy, "View"), Bytes(&m, sizeof(m)));
-
-      ReloadAllShaders(device);
-      ASSERT_NE(proxy->innerEffect, inner);
-      addressCameBack = addressCameBack || proxy->innerEffect->GetParameterByName(nullptr, "Gain") == gain;
-    }
-    EXPECT_EQ(addressCameBack, reuseAddresses) << "a later effect was built where the first one was";
-    texture->Release();
-    sim::SetHandleReuse(false);
-  }
-
   static std::vector<std::uint8_t> Bytes(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return std::vector<std::uint8_t>(bytes, bytes + size);
@@ -110,44 +55,47 @@ class HotReloadTest : public CreationFixture {
     auto entry = proxy->recordedValues.find(name);
     return entry == proxy->recordedValues.end() ? std::vector<std::uint8_t>{} : entry->second;
   }
+  static std::vector<std::uint8_t> InnerBytes(EffectProxy* proxy, const char* name, std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    EXPECT_EQ(proxy->innerEffect->GetValue(name, bytes.data(), static_cast<UINT>(size)), S_OK) << name;
+    return bytes;
+  }
 
   std::vector<EffectProxy*> held;
 };
 
-TEST_F(HotReloadTest, NothingToReloadStillReportsAndIsTimed) {
-  WriteFile("FX\\Gone.fx", kSky);
-  AttachWithLevel(3);
-  Create("Gone");
-  std::remove((workDir + "/FX/Gone.fx").c_str());  // listed, but no effect file any more
-  ReloadAllShaders(device);
-  auto lines = ReloadLines();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[1], "[INFO] Found 0 shaders to reload.");
-  EXPECT_EQ(lines[2], "[INFO] === HOT-RELOAD FINISHED ===");
-  EXPECT_EQ(lines[3].rfind("[DEBUG] [ReloadAllShaders] took ", 0), 0u) << lines[3];
-}
-
+// A broken file keeps its effect; the others are compiled again, warnings
+// unsaid, with none of the game's creation arguments.
 TEST_F(HotReloadTest, EditedFilesReplaceTheEffectInsideTheSameProxy) {
   WriteFile("FX\\Bloom.fx", kBloom);
   WriteFile("FX\\Sky.fx", kSky);
-  AttachWithLevel(1);
+  AttachWithLevel(2);
   EffectProxy* bloom = Create("Bloom");
   EffectProxy* sky = Create("Sky");
-  ID3DXEffect* before = sky->innerEffect;
-  D3DXHANDLE radius = bloom->GetParameterByName(nullptr, "Radius");
-  WriteFile("FX\\Sky.fx", "float Haze < string UIName = \"Haze\"; > = 0.5;\nfloat Fog = 3.0;\n");
+  ID3DXEffect* bloomBefore = bloom->innerEffect;
+  ID3DXEffect* skyBefore = sky->innerEffect;
+  D3DXHANDLE haze = sky->GetParameterByName(nullptr, "Haze");
+  WriteFile("FX\\Bloom.fx", "float Intensity = ;\n");
+  WriteFile("FX\\Sky.fx", std::string("#pragma message \"tune me\"\nfloat Fog = 3.0;\n") + kSky);
   sim::ClearEffectCalls();
 
   ReloadAllShaders(device);
-  EXPECT_EQ(ReloadLines(), (std::vector<std::string>{
-                               "[INFO] === HOT-RELOAD STARTED ===", "[INFO] Found 2 shaders to reload.",
-                               "[INFO] [OK] Reloaded: Bloom", "[INFO] [OK] Reloaded: Sky",
-                               "[INFO] === HOT-RELOAD FINISHED ==="}));
-  EXPECT_NE(sky->innerEffect, before);
+  auto lines = ReloadLines();
+  ASSERT_EQ(lines.size(), 7u);  // the compiler's text ends with its own newline
+  EXPECT_EQ(lines[1], "[INFO] Found 2 shaders to reload.");
+  EXPECT_EQ(lines[2], "[ERROR] [FAIL] Bloom");
+  EXPECT_EQ(lines[3].rfind("[ERROR] DX9 Error: FX\\Bloom.fx(1,", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[4], "");
+  EXPECT_EQ(lines[5], "[INFO] [OK] Reloaded: Sky");
+  EXPECT_EQ(lines[6], "[INFO] === HOT-RELOAD FINISHED ===");
+  EXPECT_EQ(bloom->innerEffect, bloomBefore);
+  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.2f);
+  EXPECT_NE(sky->innerEffect, skyBefore);
   EXPECT_EQ(InnerFloat(sky, "Fog"), 3.0f);
-  EXPECT_EQ(bloom->SetFloat(radius, 4.0f), S_OK);  // the game's handle still works
-  EXPECT_EQ(InnerFloat(bloom, "Radius"), 4.0f);
-  // The reload compiles with none of the game's creation arguments.
+  EXPECT_EQ(sky->SetFloat(haze, 0.7f), S_OK);  // the game's handle still works
+  EXPECT_EQ(InnerFloat(sky, "Haze"), 0.7f);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 2);
   auto call = sim::LastEffectFileCall();
   EXPECT_EQ(sim::EffectFileCallCount(), 2);
   EXPECT_EQ(call.device, device);
@@ -159,48 +107,9 @@ TEST_F(HotReloadTest, EditedFilesReplaceTheEffectInsideTheSameProxy) {
   EXPECT_TRUE(call.errorsPlaceGiven);
 }
 
-TEST_F(HotReloadTest, ABrokenFileKeepsItsEffectAndTheOthersReload) {
-  WriteFile("FX\\Bloom.fx", kBloom);
-  WriteFile("FX\\Sky.fx", kSky);
-  AttachWithLevel(2);
-  EffectProxy* bloom = Create("Bloom");
-  EffectProxy* sky = Create("Sky");
-  ID3DXEffect* bloomBefore = bloom->innerEffect;
-  ID3DXEffect* skyBefore = sky->innerEffect;
-  WriteFile("FX\\Bloom.fx", "float Intensity = ;\n");
-
-  ReloadAllShaders(device);
-  auto lines = ReloadLines();
-  ASSERT_EQ(lines.size(), 7u);  // the compiler's text ends with its own newline
-  EXPECT_EQ(lines[2], "[ERROR] [FAIL] Bloom");
-  EXPECT_EQ(lines[3].rfind("[ERROR] DX9 Error: FX\\Bloom.fx(1,", 0), 0u) << lines[3];
-  EXPECT_EQ(lines[4], "");
-  EXPECT_EQ(lines[5], "[INFO] [OK] Reloaded: Sky");
-  EXPECT_EQ(bloom->innerEffect, bloomBefore);
-  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.2f);
-  EXPECT_NE(sky->innerEffect, skyBefore);
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Effect), 2);
-}
-
-TEST_F(HotReloadTest, ATunedValueSurvivesInTheEffectAndThePanel) {
-  WriteFile("FX\\Bloom.fx", kBloom);
-  AttachWithLevel(1);
-  EffectProxy* bloom = Create("Bloom");
-  EXPECT_EQ(bloom->SetFloat(Param(bloom, "Intensity")->handle, 0.8f), S_OK);
-  std::string edited = kBloom;
-  edited.insert(0, "float Added < string UIName = \"Added\"; > = 0.3;\n");
-  WriteFile("FX\\Bloom.fx", edited);
-
-  ReloadAllShaders(device);
-  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.8f);
-  ASSERT_NE(Param(bloom, "Intensity"), nullptr);
-  EXPECT_EQ(Param(bloom, "Intensity")->floatValue, 0.8f);
-  EXPECT_EQ(Param(bloom, "Intensity")->handle, bloom->innerEffect->GetParameterByName(nullptr, "Intensity"));
-  EXPECT_EQ(Param(bloom, "Added")->floatValue, 0.3f);  // new to the file: its default
-}
-
-TEST_F(HotReloadTest, AnEditedDefaultNobodyChangedFollowsTheFileAndSetValuesStay) {
+// Values set by the panel, by the game or from the settings file survive in
+// the effect and the panel; defaults nobody changed follow the edited file.
+TEST_F(HotReloadTest, SetValuesStayAndUntouchedDefaultsFollowTheFile) {
   const char* const source =
       "float Untouched < string UIName = \"U\"; > = 0.1;\n"
       "float Tuned < string UIName = \"T\"; > = 0.1;\n"
@@ -212,17 +121,19 @@ TEST_F(HotReloadTest, AnEditedDefaultNobodyChangedFollowsTheFileAndSetValuesStay
   EffectProxy* grade = Create("Grade");
   grade->SetFloat(Param(grade, "Tuned")->handle, 0.5f);  // as the panel sends it
   grade->SetFloat(grade->GetParameterByName(nullptr, "Game"), 0.6f);
-  std::string edited = source;
+  std::string edited = std::string("float Added < string UIName = \"A\"; > = 0.3;\n") + source;
   for (std::size_t at = edited.find("0.1"); at != std::string::npos; at = edited.find("0.1", at))
     edited.replace(at, 3, "0.9");
   WriteFile("FX\\Grade.fx", edited);
 
   ReloadAllShaders(device);
-  const char* const names[] = {"Untouched", "Tuned", "Game", "Saved"};
-  const float expected[] = {0.9f, 0.5f, 0.6f, 0.7f};
-  for (int i = 0; i < 4; ++i) {
+  const char* const names[] = {"Untouched", "Tuned", "Game", "Saved", "Added"};
+  const float expected[] = {0.9f, 0.5f, 0.6f, 0.7f, 0.3f};
+  for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(InnerFloat(grade, names[i]), expected[i]) << names[i];
+    ASSERT_NE(Param(grade, names[i]), nullptr) << names[i];
     EXPECT_EQ(Param(grade, names[i])->floatValue, expected[i]) << names[i] << " in the panel";
+    EXPECT_EQ(Param(grade, names[i])->handle, grade->innerEffect->GetParameterByName(nullptr, names[i]));
   }
 }
 
@@ -244,6 +155,14 @@ TEST_F(HotReloadTest, TheSelectedTechniqueFollowsByNameOrStaysAsCompiled) {
   auto lines = ReloadLines();
   ASSERT_EQ(lines.size(), 5u);  // nothing said about the missing technique
   EXPECT_EQ(lines[2], "[INFO] [OK] Reloaded: Bloom");
+
+  std::remove((workDir + "/FX/Bloom.fx").c_str());  // listed, but no effect file any more
+  ReloadAllShaders(device);
+  lines = ReloadLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "[INFO] Found 0 shaders to reload.");
+  EXPECT_EQ(lines[2], "[INFO] === HOT-RELOAD FINISHED ===");
+  EXPECT_EQ(lines[3].rfind("[DEBUG] [ReloadAllShaders] took ", 0), 0u) << lines[3];
 }
 
 // The record leaves the list while the file compiles (as detach would do it).
@@ -275,23 +194,59 @@ TEST_F(HotReloadTest, AProxyGoneDuringItsCompileIsSkipped) {
   EXPECT_EQ(sky->refCount, 2u);
 }
 
+// The game keeps the handles it got at creation and sets values through them
+// every frame, twice per reload here; after each reload they reach the effect
+// now inside the proxy and are recorded under their names, also when the
+// simulated D3DX builds a later effect where a freed one was.
 TEST_F(HotReloadTest, HandlesSetEveryFrameReachEachReloadedEffect) {
-  SetEveryFrameAcrossReloads(false);
-}
+  AttachWithLevel(1);
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+  for (bool reuse : {false, true}) {
+    SCOPED_TRACE(reuse ? "addresses reused" : "fresh addresses");
+    sim::SetHandleReuse(reuse);
+    const std::string name = reuse ? "Pond" : "Water";
+    WriteFile("FX\\" + name + ".fx", "float Gain = 0.5;\nfloat4 Tint;\nfloat4x4 View;\ntexture Map;\n");
+    EffectProxy* proxy = Create(name.c_str());
+    ID3DXEffect* game = proxy;
+    D3DXHANDLE gain = game->GetParameterByName(nullptr, "Gain");
+    D3DXHANDLE tint = game->GetParameterByName(nullptr, "Tint");
+    D3DXHANDLE view = game->GetParameterByName(nullptr, "View");
+    D3DXHANDLE map = game->GetParameterByName(nullptr, "Map");
+    bool addressCameBack = false;
+    for (int reload = 0; reload < 4; ++reload) {
+      SCOPED_TRACE("after reload " + std::to_string(reload));
+      const float g = 1.0f + static_cast<float>(reload);
+      const D3DXVECTOR4 t(g, 0, 0, 1);
+      D3DXMATRIX m;
+      D3DXMatrixIdentity(&m);
+      m._41 = g;
+      for (int frame = 0; frame < 2; ++frame) {
+        EXPECT_EQ(game->SetFloat(gain, g), S_OK);
+        EXPECT_EQ(game->SetVector(tint, &t), S_OK);
+        EXPECT_EQ(game->SetMatrix(view, &m), S_OK);
+        EXPECT_EQ(game->SetTexture(map, texture), S_OK);
+      }
+      EXPECT_EQ(InnerBytes(proxy, "Gain", 4), Bytes(&g, 4)) << "the value reached the current effect";
+      EXPECT_EQ(InnerBytes(proxy, "Tint", 16), Bytes(&t, 16));
+      EXPECT_EQ(InnerBytes(proxy, "View", 64), Bytes(&m, 64));
+      IDirect3DBaseTexture9* readMap = nullptr;
+      EXPECT_EQ(proxy->innerEffect->GetTexture("Map", &readMap), S_OK);
+      EXPECT_EQ(readMap, texture);
+      if (readMap) readMap->Release();
+      EXPECT_EQ(Recorded(proxy, "Gain"), Bytes(&g, 4)) << "recorded by name for the next reload";
+      EXPECT_EQ(Recorded(proxy, "Tint"), Bytes(&t, 16));
+      EXPECT_EQ(Recorded(proxy, "View"), Bytes(&m, 64));
 
-TEST_F(HotReloadTest, HandlesSetEveryFrameReachAReloadedEffectBuiltAtFreedAddresses) {
-  SetEveryFrameAcrossReloads(true);
-}
-
-TEST_F(HotReloadTest, CompilerWarningsAreNotLogged) {
-  WriteFile("FX\\Sky.fx", kSky);
-  AttachWithLevel(3);
-  Create("Sky");
-  WriteFile("FX\\Sky.fx", std::string("#pragma message \"tune me\"\n") + kSky);
-  ReloadAllShaders(device);
-  for (const auto& line : ReloadLines()) EXPECT_EQ(line.find("tune me"), std::string::npos) << line;
-  EXPECT_TRUE(HasLine(LogLines(), "[INFO] [OK] Reloaded: Sky"));
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Buffer), 0);
+      ID3DXEffect* inner = proxy->innerEffect;
+      ReloadAllShaders(device);
+      ASSERT_NE(proxy->innerEffect, inner);
+      addressCameBack = addressCameBack || proxy->innerEffect->GetParameterByName(nullptr, "Gain") == gain;
+    }
+    EXPECT_EQ(addressCameBack, reuse) << "a later effect was built where the first one was";
+  }
+  sim::SetHandleReuse(false);
+  texture->Release();
 }
 
 // END while the game draws with an effect: its EndPass and End reach the
