@@ -93,7 +93,6 @@ TEST_F(EngineUniformsTest, TimeCountsSecondsSinceAttachOnFramesThatGetTheListAnd
   sim::AdvanceClock(1 + 250 - 6000);
   Frame();
   EXPECT_EQ(InnerFloat(proxy, "Time"), 0.25f) << "2^32 ms after the 0.25 s mark it starts again";
-  EXPECT_EQ(sim::EndSceneCount(device), 4);
   proxy->Release();
 }
 
