@@ -73,7 +73,7 @@ TEST_F(DeviceHooksTest, WhenEndSceneCannotBeHookedResetStillIsAndDetachRemovesEv
   ASSERT_EQ(MH_CreateHook(Slot(kEndScene), reinterpret_cast<void*>(&ForeignDetour), &original), MH_OK);
 
   EffectProxy* proxy = CreateProxy("Post");
-  auto lines = Lines();
+  auto lines = LogLines();
   EXPECT_FALSE(HasLine(lines, "[INFO] EndScene Hook initialized."));
   EXPECT_TRUE(HasLine(lines, "[INFO] Reset Hook initialized."));
   EXPECT_FALSE(overlayState.deviceHooksInstalled);
@@ -94,7 +94,7 @@ TEST_F(DeviceHooksTest, AProgramWithoutTheGamesCodeStillLoadsAndUnloads) {
   const std::vector<std::string> expected = {
       "[INFO] Setting hooks...",
       "[ERROR] No game code at " + LoggedAddress(0x70AAA8) + ": effects are not redirected"};
-  EXPECT_EQ(Lines(), expected);
+  EXPECT_EQ(LogLines(), expected);
   ASSERT_TRUE(sim::InstallHostCode());
 }
 

@@ -17,9 +17,6 @@ class FrameFixture : public CreationFixture {
 
   HRESULT Frame() { return device->EndScene(); }
 
-  // Log file lines (attached without timestamps).
-  std::vector<std::string> Lines() const { return LogLines(); }
-
   int CountLines(const std::string& text) const {
     int count = 0;
     for (const auto& line : LogLines()) count += line == text ? 1 : 0;

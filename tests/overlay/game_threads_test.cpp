@@ -131,7 +131,6 @@ class GameThreadsTest : public OverlayFixture {
 TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   WriteFile("FX\\Bloom.fx", kBloom);
   WriteFile("FX\\Grade.fx", kGrade);
-  sim::RegisterResource(module, "Sky", "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
   AttachQuietly();
   sim::SetRasterizerEnabled(device, false);  // the threads are under test here, not the pixels
   deadline = Clock::now() + kTimeLimit;
@@ -187,14 +186,6 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
     if (dirt) dirt->Release();
   }
   for (IDirect3DTexture9* texture : textures) texture->Release();
-  // An effect without a file still falls back to the game's resource.
-  ID3DXEffect* sky = nullptr;
-  std::thread([&] {
-    sim::HostCreateEffectFromResource(device, module, "Sky", nullptr, nullptr, 0, nullptr, &sky, nullptr);
-  }).join();
-  ASSERT_NE(sky, nullptr);
-  created.push_back(sky);
-
   EXPECT_EQ(liveShaders.size(), 2u + 2 * kCreationsPerLoader);
   EXPECT_EQ(LogCount("[INFO] Custom texture loading complete."), 1);
   EXPECT_EQ(LogCount("[INFO] EndScene Hook initialized."), 1);

