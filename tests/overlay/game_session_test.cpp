@@ -198,6 +198,12 @@ TEST_F(GameSessionTest, ReloadsForgetTheModelsHandlesAndKeepTheGames) {
   EXPECT_EQ(proxy->parameterNames.size(), remembered);
   EXPECT_EQ(game->SetFloat(intensity, 0.75f), D3D_OK);
   EXPECT_EQ(Inner(proxy, "Intensity"), 0.75f);
+  EXPECT_EQ(Inner(proxy, "ScreenResolutionX"), static_cast<float>(kWidth))
+      << "engine values on the reloaded effect";
+  IDirect3DBaseTexture9* grain = nullptr;
+  proxy->innerEffect->GetTexture("Grain", &grain);
+  EXPECT_NE(grain, nullptr) << "and its texture";
+  if (grain) grain->Release();
 }
 
 }  // namespace
