@@ -37,7 +37,9 @@ stage "Windows x86 test programs" bash -c 'cmake --preset win32-wine >/dev/null 
 stage "tests" suite native -E '^wine32\.'
 # The 32-bit runs: the suite as 32-bit Linux code, and the shipped plug-in in
 # a 32-bit game under Wine. Where they cannot run, CI fails and says why.
-stage "tests, 32-bit" suite native-i386
+# The demo's frames go through the software rasteriser: under the emulator
+# each run takes ten minutes, and the 64-bit stages run the same code.
+stage "tests, 32-bit" suite native-i386 -E '^(wine(32)?\.|demo_runs_on_the_samples$|package\.game_folder_plays$)'
 stage "the shipped plug-in under 32-bit Wine" env VANTORIX_REQUIRE_WINE=1 ctest --preset native -R '^wine32\.'
 if [ "$quick" -eq 1 ]; then exit 0; fi
 
