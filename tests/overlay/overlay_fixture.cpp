@@ -49,13 +49,22 @@ void OverlayFixture::AttachQuietly(const std::string& moreSettings) {
   Attach();
 }
 
-EffectProxy* OverlayFixture::Create(const char* name) {
+namespace {
+
+ID3DXEffect* CreateThroughTheGame(IDirect3DDevice9* device, HMODULE module, const char* name,
+                                  std::vector<ID3DXEffect*>& created) {
   ID3DXEffect* effect = nullptr;
   EXPECT_EQ(
       sim::HostCreateEffectFromResource(device, module, name, nullptr, nullptr, 0, nullptr, &effect, nullptr),
       S_OK);
   created.push_back(effect);
-  return static_cast<EffectProxy*>(effect);
+  return effect;
+}
+
+}  // namespace
+
+EffectProxy* OverlayFixture::Create(const char* name) {
+  return static_cast<EffectProxy*>(CreateThroughTheGame(device, module, name, created));
 }
 
 EffectProxy* OverlayFixture::Open(const char* name, const char* source, const std::string& moreSettings) {
@@ -68,7 +77,7 @@ EffectProxy* OverlayFixture::Open(const char* name, const char* source, const st
 
 void OverlayFixture::CreateWithoutFile(const char* name) {
   sim::RegisterResource(module, name, "float Exposure = 1.0;\ntechnique T { pass P { } }\n");
-  Create(name);
+  CreateThroughTheGame(device, module, name, created);  // the game's own effect: no proxy
 }
 
 void OverlayFixture::Frame() {
