@@ -5,6 +5,9 @@
 #
 #   bash scripts/mutants.sh MIN_KILLED [NAME_FILTER]
 #
+# MUTANTS_LIST names another list: scripts/mutants-sim.list holds faults of
+# the simulated host that the plug-in's tests must notice, where the
+# simulator keeps no test of its own.
 # Exits non-zero when fewer than MIN_KILLED mutants are killed, when the
 # unmutated suite fails, or when a mutant no longer matches the code.
 # The scratch copy lives in $MUTANTS_DIR (default /tmp/vantorix-mutants);
@@ -22,7 +25,7 @@ scratch="${MUTANTS_DIR:-/tmp/vantorix-mutants}"
 tree="$scratch/tree"
 build="$tree/build/native"
 log="$scratch/log"
-list="$root/scripts/mutants.list"
+list="${MUTANTS_LIST:-$root/scripts/mutants.list}"
 
 mkdir -p "$tree" "$log"
 # The tracked and new files of the working tree as they are now; the build

@@ -74,17 +74,26 @@ TEST_F(ConfigTest, LoadConfigLineIsFirstAtLevelThreeAndConsoleOffOpensNone) {
   EXPECT_EQ(sim::ConsoleFreeCount(), 0);
 }
 
-TEST_F(ConfigTest, EntryAnswersTrueForEveryReasonAndEachAttachStartsAFreshLog) {
-  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n");
+// A detach without attach and a second attach do nothing; each attach after
+// a detach starts a fresh log.
+TEST_F(ConfigTest, EntryAnswersTrueForEveryReasonAndOnlyTheFirstOfTwoAttachesCounts) {
+  const std::string settings = "[Debug]\r\nEnableConsole=1\r\nIncludeTimestamps=0\r\n";
+  WriteFile("Sorvane.ini", settings);
+  EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_DETACH, nullptr), TRUE);
+  EXPECT_EQ(sim::ConsoleFreeCount(), 0);
+  EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
+  WriteFile("Sorvane.ini", settings + "LogFilePath=.\\Second.log\r\n");
   EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
   EXPECT_EQ(DllMain(nullptr, DLL_THREAD_ATTACH, nullptr), TRUE);
   EXPECT_EQ(DllMain(nullptr, DLL_THREAD_DETACH, nullptr), TRUE);
   EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_DETACH, nullptr), TRUE);
-  EXPECT_EQ(LogLines().size(), 1u);
-  // A second attach after detach starts a fresh log.
+  EXPECT_EQ(sim::ConsoleAllocCount(), 1);
+  EXPECT_EQ(sim::ConsoleFreeCount(), 1);
+  EXPECT_FALSE(FileExists("Second.log"));
+  WriteFile("Sorvane.ini", settings);
   EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
   EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_DETACH, nullptr), TRUE);
-  EXPECT_EQ(LogLines().size(), 1u);
+  EXPECT_EQ(CountLines("[INFO] Setting hooks..."), 1);
 }
 
 TEST_F(ConfigTest, DetachClosesTheFileBeforeReleasing) {

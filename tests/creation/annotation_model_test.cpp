@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "creation_fixture.h"
-#include "overlay/hot_reload.h"
 
 namespace {
 
@@ -92,23 +91,6 @@ TEST_F(AnnotationModelTest, ListsParametersWithAUINameAsThePanelShowsThem) {
                        }));
   // Every parameter's handle is remembered, so host values for it are recorded too.
   EXPECT_EQ(proxy->parameterNames.size(), 15u);
-}
-
-TEST_F(AnnotationModelTest, ReparseKeepsRecordedValuesAndRestoresThem) {
-  proxy->SetFloat(Param(proxy, "Intensity")->handle, 0.8f);
-  proxy->SetFloat(Param(proxy, "Tint")->handle, 0.5f);  // only 4 bytes for a colour
-  proxy->SetFloat(proxy->GetParameterByName(nullptr, "Hidden"), 9.0f);
-
-  std::string edited = kPost;
-  edited.replace(edited.find("> = 0.75;"), 9, "> = 0.2;");
-  WriteFile("FX\\Post.fx", edited);
-  ReloadAllShaders(device);
-
-  EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.8f);
-  EXPECT_EQ(Param(proxy, "Intensity")->floatValue, 0.8f);
-  EXPECT_EQ(InnerFloat(proxy, "Hidden"), 9.0f);
-  EXPECT_FLOAT_EQ(Param(proxy, "Tint")->vectorValue.x, 1.0f);  // 4 bytes do not make a colour
-  EXPECT_GE(sim::GetEffectActivity(proxy->innerEffect).commits, 1);
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 // each allocation is attributed by the code that made it: the innermost
 // frame that belongs to the simulated host or to the plug-in (its libraries
 // included) decides, and only the plug-in's allocations count and fail.
-#include <cxxabi.h>
 #include <execinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -34,42 +34,27 @@ struct CodeRange {
   Side side;
 };
 
-// The function name without its return type and arguments.
-std::string Head(const std::string& name) {
-  std::string head;
-  int depth = 0;
-  for (char c : name) {
-    if (c == '(' && depth == 0) break;
-    if (c == '<') ++depth;
-    if (c == '>') --depth;
-    if (c == ' ' && depth == 0) {
-      head.clear();
-      continue;
-    }
-    head += c;
-  }
-  return head;
+// The outermost scope a mangled name belongs to (its namespace, class or
+// function), "std" for the standard library, "" for operators.
+std::string OutermostName(const std::string& symbol) {
+  std::size_t at = 2;  // past "_Z"
+  while (at < symbol.size() && std::strchr("NZKVrL", symbol[at])) ++at;
+  if (at < symbol.size() && symbol[at] == 'S') return "std";
+  std::size_t length = 0;
+  for (; at < symbol.size() && std::isdigit(static_cast<unsigned char>(symbol[at])); ++at)
+    length = length * 10 + static_cast<std::size_t>(symbol[at] - '0');
+  return symbol.substr(at, length);
 }
 
 Side SideOf(const std::string& symbol) {
   if (symbol.rfind("_Z", 0) != 0) {  // a C function: the host's API, or the hooking library's
     return symbol.rfind("MH_", 0) == 0 || symbol == "DllMain" ? Side::kPlugin : Side::kHost;
   }
-  int status = 0;
-  char* demangled = abi::__cxa_demangle(symbol.c_str(), nullptr, nullptr, &status);
-  if (status != 0 || demangled == nullptr) return Side::kNeither;
-  const std::string full = demangled;
-  std::free(demangled);
-  if (full.rfind("operator new", 0) == 0 || full.rfind("operator delete", 0) == 0) return Side::kNeither;
-  std::string head = full;
-  for (std::size_t at; (at = head.find("(anonymous namespace)")) != std::string::npos;)
-    head.replace(at, 21, "{anonymous}");
-  for (std::size_t at; (at = head.find("operator ")) != std::string::npos;) head[at + 8] = '_';
-  head = Head(head);
-  for (const char* neutral : {"std::", "__gnu_cxx::", "__cxxabiv1::", "testing::", "{anonymous}::"}) {
-    if (head.rfind(neutral, 0) == 0) return Side::kNeither;
+  const std::string outer = OutermostName(symbol);
+  if (outer == "sim" || outer == "simfx") return Side::kHost;
+  for (const char* neutral : {"", "std", "__gnu_cxx", "__cxxabiv1", "testing", "_GLOBAL__N_1"}) {
+    if (outer == neutral) return Side::kNeither;
   }
-  if (head.rfind("sim::", 0) == 0 || head.rfind("simfx::", 0) == 0) return Side::kHost;
   return Side::kPlugin;
 }
 

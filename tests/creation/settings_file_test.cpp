@@ -36,11 +36,6 @@ class SettingsFileTest : public CreationFixture {
     Detach();
     return ReadFile("Tessaly.log").find("Loaded settings") != std::string::npos;
   }
-  float RecordedFloat(EffectProxy* proxy, const std::string& name) {
-    float value = -1;
-    std::memcpy(&value, proxy->recordedValues.at(name).data(), 4);
-    return value;
-  }
 };
 
 TEST_F(SettingsFileTest, SavesEachKindInItsFormat) {
@@ -170,8 +165,7 @@ int Samples < string UIName = "Samples"; > = 4;
 float Hidden < string UIName = "Hidden"; string UIWidget = "NONE"; > = 0.5;
 )");
   WriteFile("vantorix_settings.ini", "[Fog]\r\nFog=1,0.25,0\r\nSamples=9999999999\r\nHidden=9\r\n");
-  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\n[Compatibility]\r\nExtendedAnnotations=1\r\n");
-  Attach();
+  AttachWithLevel(1, "[Compatibility]\r\nExtendedAnnotations=1\r\n");
   EffectProxy* proxy = CreateProxy("Fog");
   ReloadAllShaders(device);
   D3DXVECTOR4 fog(0, 0, 0, 0);

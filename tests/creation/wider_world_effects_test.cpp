@@ -63,9 +63,7 @@ TEST_F(WiderWorldEffectsTest, EveryExampleOfTheAuthoringGuideCompilesFromItsFile
   }
   ASSERT_GE(examples.size(), 7u);
   for (const auto& [path, source] : examples) WriteFile(path, source);
-  WriteFile("Sorvane.ini",
-            "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=2\r\n[Compatibility]\r\nExtendedAnnotations=1\r\n");
-  Attach();
+  AttachWithLevel(2, "[Compatibility]\r\nExtendedAnnotations=1\r\n");
   for (const auto& [path, source] : examples) {
     if (path.compare(path.size() - 3, 3, ".fx") != 0) continue;  // an include
     EffectProxy* proxy = CreateProxy(path.substr(3, path.size() - 6).c_str());

@@ -17,17 +17,9 @@ ID3DXEffect* SimD3dTest::Compile(const std::string& source) {
   const HRESULT hr = D3DXCreateEffect(device, source.data(), static_cast<UINT>(source.size()), nullptr,
                                       nullptr, 0, nullptr, &effect, &errors);
   if (errors) {
-    if (FAILED(hr)) ADD_FAILURE() << BufferText(errors);
+    if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(errors->GetBufferPointer());
     errors->Release();
   }
   EXPECT_EQ(hr, D3D_OK);
   return effect;
-}
-
-std::string BufferText(ID3DXBuffer* buffer) {
-  const char* text = static_cast<const char*>(buffer->GetBufferPointer());
-  const DWORD size = buffer->GetBufferSize();
-  EXPECT_GT(size, 0u);
-  EXPECT_EQ(text[size - 1], '\0') << "the buffer text is not NUL-terminated";
-  return std::string(text, size - 1);
 }

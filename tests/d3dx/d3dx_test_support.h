@@ -18,5 +18,3 @@ class SimD3dTest : public HostFixture {
   IDirect3DDevice9* device = nullptr;
 };
 
-// The text of an error buffer, which must end with a NUL byte.
-std::string BufferText(ID3DXBuffer* buffer);

@@ -74,6 +74,15 @@ Declarations ParseFiles(const std::vector<std::string>& paths) {
   return ParseInterfaces(text);
 }
 
+// The interfaces whose slots callers reach, in the headers' order.
+const char kInterfaces[] =
+    "IDirect3D9 IDirect3DDevice9 IDirect3DResource9 IDirect3DBaseTexture9 IDirect3DTexture9 "
+    "IDirect3DVolumeTexture9 IDirect3DCubeTexture9 IDirect3DSurface9 IDirect3DVolume9 "
+    "IDirect3DVertexBuffer9 IDirect3DIndexBuffer9 IDirect3DSwapChain9 IDirect3DStateBlock9 "
+    "IDirect3DVertexDeclaration9 IDirect3DVertexShader9 IDirect3DPixelShader9 "
+    "IDirect3DQuery9 ID3DXBuffer ID3DXInclude ID3DXEffectPool ID3DXEffectStateManager "
+    "ID3DXBaseEffect ID3DXEffect";
+
 TEST(DeclarationOrder, InterfacesMatchTheSdkOrderAndDetouredSlotsAreWhereCallersExpectThem) {
   const std::string mingw = MINGW_HEADER_DIR;
   if (!std::filesystem::exists(mingw + "/d3d9.h") || !std::filesystem::exists(mingw + "/d3dx9effect.h")) {
@@ -83,29 +92,8 @@ TEST(DeclarationOrder, InterfacesMatchTheSdkOrderAndDetouredSlotsAreWhereCallers
       {mingw + "/d3d9.h", mingw + "/d3dx9core.h", mingw + "/d3dx9shader.h", mingw + "/d3dx9effect.h"});
   const std::string sim = SIM_HEADER_DIR;
   const Declarations ours = ParseFiles({sim + "/win32.h", sim + "/d3d9.h", sim + "/d3dx9.h"});
-  for (const char* name : {"IDirect3D9",
-                           "IDirect3DDevice9",
-                           "IDirect3DResource9",
-                           "IDirect3DBaseTexture9",
-                           "IDirect3DTexture9",
-                           "IDirect3DVolumeTexture9",
-                           "IDirect3DCubeTexture9",
-                           "IDirect3DSurface9",
-                           "IDirect3DVolume9",
-                           "IDirect3DVertexBuffer9",
-                           "IDirect3DIndexBuffer9",
-                           "IDirect3DSwapChain9",
-                           "IDirect3DStateBlock9",
-                           "IDirect3DVertexDeclaration9",
-                           "IDirect3DVertexShader9",
-                           "IDirect3DPixelShader9",
-                           "IDirect3DQuery9",
-                           "ID3DXBuffer",
-                           "ID3DXInclude",
-                           "ID3DXEffectPool",
-                           "ID3DXEffectStateManager",
-                           "ID3DXBaseEffect",
-                           "ID3DXEffect"}) {
+  std::istringstream interfaces(kInterfaces);
+  for (std::string name; interfaces >> name;) {
     const std::vector<std::string> expected = SlotOrder(reference, name);
     ASSERT_FALSE(expected.empty()) << name << " not found in the MinGW headers";
     EXPECT_EQ(SlotOrder(ours, name), expected) << name;

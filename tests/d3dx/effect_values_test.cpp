@@ -1,6 +1,5 @@
 // D3DX's rules for which Set/Get call fits which parameter, that the plug-in's
-// recorded values and the game's own calls rely on, and the textures an effect
-// holds. Shapes and defaults are the compiler's, tested by tests/fx/cases.
+// recorded values and the game's own calls rely on. Shapes and defaults are the compiler's, tested by tests/fx/cases.
 #include <cstring>
 
 #include "d3dx_test_support.h"
@@ -106,29 +105,6 @@ TEST_F(EffectValuesTest, VectorsAndValuesMoveAsManyComponentsAsTheParameterHas) 
   EXPECT_EQ(out.x, 0.9f) << "a rejected SetValue changes nothing";
   EXPECT_EQ(effect->SetValue("Intensity", color, D3DX_DEFAULT), D3D_OK);
   EXPECT_EQ(Float("Intensity"), 0.9f);
-}
-
-TEST_F(EffectValuesTest, TexturesAreReferencedWhileBound) {
-  IDirect3DTexture9* first = nullptr;
-  IDirect3DTexture9* second = nullptr;
-  for (IDirect3DTexture9** texture : {&first, &second}) {
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture, nullptr), D3D_OK);
-  }
-  ASSERT_EQ(effect->SetTexture("NoiseTex", first), D3D_OK);
-  EXPECT_EQ(sim::RefCount(first), 2u);
-  IDirect3DBaseTexture9* bound = nullptr;
-  ASSERT_EQ(effect->GetTexture("NoiseTex", &bound), D3D_OK);
-  EXPECT_EQ(bound, first);
-  EXPECT_EQ(sim::RefCount(first), 3u) << "GetTexture adds a reference";
-  bound->Release();
-  ASSERT_EQ(effect->SetTexture("NoiseTex", second), D3D_OK);
-  EXPECT_EQ(sim::RefCount(first), 1u) << "the replaced texture is released";
-  EXPECT_EQ(effect->SetTexture("NoiseSampler", first), D3DERR_INVALIDCALL);
-  EXPECT_EQ(effect->Release(), 0u);
-  effect = nullptr;
-  EXPECT_EQ(sim::RefCount(second), 1u) << "the effect's release drops its texture";
-  first->Release();
-  second->Release();
 }
 
 }  // namespace

@@ -30,15 +30,4 @@ TEST_F(LiveObjectsTest, CountsObjectsByKindUntilTheirLastReleaseAndCountsRelease
   sim::ResetOverReleases();
 }
 
-TEST_F(LiveObjectsTest, TheBackBufferSurfaceLivesWithItsDevice) {
-  IDirect3DDevice9* other = sim::CreateDevice(320, 240, nullptr);
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 2);
-  IDirect3DSurface9* surface = nullptr;
-  other->GetRenderTarget(0, &surface);
-  surface->Release();
-  EXPECT_EQ(other->Release(), 0u);
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Device), 1);
-  EXPECT_EQ(sim::LiveObjects(sim::ObjectKind::Surface), 1);
-}
-
 }  // namespace

@@ -135,14 +135,6 @@ INSTANTIATE_TEST_SUITE_P(Prologues, HookingEachPrologue,
                                            Target{"CompiledCode", compiledCube, 3, 27}),
                          ::testing::PrintToStringParamName());
 
-TEST_F(Hooking, TrampolineReadsTheOriginalDataOfARipRelativeLoad) {
-  ASSERT_EQ(hook(detour_rip_load, plusThousand), MH_OK);
-  ASSERT_EQ(MH_EnableHook(address(detour_rip_load)), MH_OK);
-  detour_rip_value = 100;
-  EXPECT_EQ(call(detour_rip_load, 1), 1101);
-  detour_rip_value = 40;
-}
-
 TEST_F(Hooking, RefusesWhatItCannotHookAndReportsMisuse) {
   const auto target = address(detour_add_one);
   const auto detour = address(plusThousand);

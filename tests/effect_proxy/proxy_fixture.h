@@ -38,12 +38,6 @@ class ProxyTest : public HostFixture {
   // Installs a fresh compile of `source` the way hot reload does.
   void SwapInner(EffectProxy* proxy, const std::string& source) { proxy->SwapInnerEffect(Compile(source)); }
 
-  // Read straight from the proxy's current inner effect, by name.
-  float InnerFloat(EffectProxy* proxy, const char* name) {
-    float value = -1.0f;
-    EXPECT_EQ(proxy->innerEffect->GetFloat(name, &value), S_OK) << name;
-    return value;
-  }
   std::vector<std::uint8_t> Recorded(EffectProxy* proxy, const std::string& name) {
     auto entry = proxy->recordedValues.find(name);
     return entry == proxy->recordedValues.end() ? std::vector<std::uint8_t>{} : entry->second;

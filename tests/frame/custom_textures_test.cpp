@@ -21,12 +21,6 @@ const char kTextured[] =
 
 class CustomTexturesTest : public FrameFixture {
  protected:
-  void AttachWithPaths(const std::string& paths) {
-    WriteFile("Sorvane.ini",
-              "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n[Paths]\r\n" + paths);
-    Attach();
-  }
-
   std::string BoundPath(EffectProxy* proxy, const char* name) {
     IDirect3DBaseTexture9* texture = nullptr;
     if (FAILED(proxy->innerEffect->GetTexture(name, &texture)) || texture == nullptr) return "";
@@ -50,7 +44,7 @@ TEST_F(CustomTexturesTest, DirectDdsAndPngFilesAreLoadedAndBoundByName) {
        {"notes.txt", "grain.jpg", "Grain.dds.bak", ".dds", "Other\\Deep.dds", "LUTs\\Deeper\\Deep.dds"})
     WriteFile(std::string("FX\\TEXTURES\\") + skipped, DdsFile(4, 4));
   WriteFile("FX\\Post.fx", kTextured);
-  AttachWithPaths("");
+  AttachWithLevel(3);
   EffectProxy* proxy = CreateProxy("Post");
 
   EXPECT_EQ(BoundPath(proxy, "Grain"), "FX\\TEXTURES\\Grain.DDS");
@@ -77,7 +71,7 @@ TEST_F(CustomTexturesTest, DirectDdsAndPngFilesAreLoadedAndBoundByName) {
 TEST_F(CustomTexturesTest, AnEmptyLutFolderScansTheTextureFolderTwice) {
   WriteFile("FX\\TEXTURES\\Grain.dds", DdsFile(4, 4));
   WriteFile("FX\\Post.fx", kTextured);
-  AttachWithPaths("LUTsSubdir=\r\n");
+  AttachWithLevel(3, "[Paths]\r\nLUTsSubdir=\r\n");
   EffectProxy* proxy = CreateProxy("Post");
   auto lines = LogLines();
   EXPECT_TRUE(HasLine(lines, "[INFO] Found 2 2D textures and 0 3D/Volume textures."));
@@ -101,7 +95,7 @@ TEST_F(CustomTexturesTest, BadFilesAndFoldersAreReportedAndTheOthersLoadAndAreOf
   sim::FailFolderListing("FX\\TEXTURES\\LUTs\\");  // there, but may not be read
   WriteFile("FX\\Post.fx", "texture2D Grain; texture2D Broken; texture3D Fog; technique T { pass P { } }\n");
   WriteFile("FX\\Plain.fx", "float A = 1; technique T { pass P { } }\n");
-  AttachWithPaths("");
+  AttachWithLevel(3);
   EffectProxy* post = CreateProxy("Post");
   EffectProxy* plain = CreateProxy("Plain");
   const auto lines = LogLines();

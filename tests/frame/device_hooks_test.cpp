@@ -98,21 +98,6 @@ TEST_F(DeviceHooksTest, AProgramWithoutTheGamesCodeStillLoadsAndUnloads) {
   ASSERT_TRUE(sim::InstallHostCode());
 }
 
-TEST_F(DeviceHooksTest, ASecondAttachAndADetachWithoutAttachDoNothing) {
-  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=1\r\nIncludeTimestamps=0\r\n");
-  Detach();
-  EXPECT_EQ(sim::ConsoleFreeCount(), 0) << "a detach without attach does nothing";
-  Attach();
-  WriteFile("Sorvane.ini",
-            "[Debug]\r\nEnableConsole=1\r\nIncludeTimestamps=0\r\nLogFilePath=.\\Second.log\r\n");
-  Attach();
-  EXPECT_EQ(sim::ConsoleAllocCount(), 1);
-  EXPECT_FALSE(FileExists("Second.log")) << "the second attach opens no second log";
-  Detach();
-  EXPECT_EQ(sim::ConsoleFreeCount(), 1);
-  EXPECT_EQ(CountLines("[INFO] Setting hooks..."), 1);
-}
-
 TEST_F(DeviceHooksTest, HoldingEndReloadsOnceAndEachNewPressReloadsAgain) {
   WriteFile("FX\\Post.fx", "float Strength = 1; technique T { pass P { } }\n");
   AttachWithLevel(0);

@@ -16,10 +16,4 @@ class FrameFixture : public CreationFixture {
   }
 
   HRESULT Frame() { return device->EndScene(); }
-
-  int CountLines(const std::string& text) const {
-    int count = 0;
-    for (const auto& line : LogLines()) count += line == text ? 1 : 0;
-    return count;
-  }
 };

@@ -123,19 +123,20 @@ class CallPatchTest : public HostFixture, public ::testing::WithParamInterface<P
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    void* mapped = mmap(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-    ASSERT_EQ(mapped, reinterpret_cast<void*>(kPage));
+    mapped = mmap(reinterpret_cast<void*>(kPage), 2 * kPageSize, PROT_READ | PROT_WRITE,
+                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0) == reinterpret_cast<void*>(kPage);
+    ASSERT_TRUE(mapped) << "the pages at " << std::hex << kPage << " are taken";
     std::memcpy(reinterpret_cast<void*>(kPointer), &kTarget, sizeof kTarget);
     std::memcpy(reinterpret_cast<void*>(kLastPointer), &kTarget, sizeof kTarget);
     loaderConfig.LoggingLevel = 2;
     loaderConfig.IncludeTimestamps = 0;
   }
   void TearDown() override {
-    munmap(reinterpret_cast<void*>(kPage), 2 * kPageSize);
+    if (mapped) munmap(reinterpret_cast<void*>(kPage), 2 * kPageSize);  // never another's mapping
     loaderConfig = LoaderConfig();
     HostFixture::TearDown();
   }
+  bool mapped = false;
 };
 
 TEST_P(CallPatchTest, ReadsTheOldDestinationAndWritesTheCall) {

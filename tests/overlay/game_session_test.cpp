@@ -26,7 +26,7 @@ class GameSessionTest : public OverlayFixture {
     OverlayFixture::SetUp();
     WriteFile("FX\\Sized.fx", kSized);
     WriteFile("FX\\TEXTURES\\Grain.dds", test_images::DdsFile(4, 4));
-    AttachQuietly();
+    AttachWithLevel(3);
   }
   static D3DPRESENT_PARAMETERS Presentation(UINT width, UINT height, HWND target) {
     D3DPRESENT_PARAMETERS parameters{};
@@ -56,7 +56,7 @@ TEST_F(GameSessionTest, TheGameRecreatesItsDeviceAndEverythingFollowsTheNewOne) 
   device = sim::CreateDevice(1280, 960, window);
   EffectProxy* second = Create("Sized");
   Create("Sized");
-  EXPECT_EQ(Inner(second, "ScreenResolutionX"), 1280.0f);
+  EXPECT_EQ(InnerFloat(second, "ScreenResolutionX"), 1280.0f);
   IDirect3DBaseTexture9* grain = nullptr;
   ASSERT_EQ(second->GetTexture("Grain", &grain), D3D_OK);
   ASSERT_NE(grain, nullptr);
@@ -92,8 +92,8 @@ TEST_F(GameSessionTest, ALostDeviceDrawsNothingAndAfterAResetToANewSizeAllComesB
   EXPECT_EQ(Corner(), before) << "the overlay's text is drawn as before the loss";
   EXPECT_TRUE(HasLine(LogLines(), "[INFO] Detected screen resolution: 1600 x 900 (Aspect Ratio: 1.78)"));
   for (EffectProxy* effect : {live, Create("Sized")}) {
-    EXPECT_EQ(Inner(effect, "ScreenResolutionX"), 1600.0f) << "live and later effects";
-    EXPECT_EQ(Inner(effect, "AspectRatio"), 1600.0f / 900.0f);
+    EXPECT_EQ(InnerFloat(effect, "ScreenResolutionX"), 1600.0f) << "live and later effects";
+    EXPECT_EQ(InnerFloat(effect, "AspectRatio"), 1600.0f / 900.0f);
     D3DXVECTOR4 texel;
     effect->GetVector("texelSizeL0", &texel);
     EXPECT_EQ(texel.x, 1.0f / 1600.0f);
@@ -197,8 +197,8 @@ TEST_F(GameSessionTest, ReloadsForgetTheModelsHandlesAndKeepTheGames) {
   for (int reload = 0; reload < 3; ++reload) PressEnd();
   EXPECT_EQ(proxy->parameterNames.size(), remembered);
   EXPECT_EQ(game->SetFloat(intensity, 0.75f), D3D_OK);
-  EXPECT_EQ(Inner(proxy, "Intensity"), 0.75f);
-  EXPECT_EQ(Inner(proxy, "ScreenResolutionX"), static_cast<float>(kWidth))
+  EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.75f);
+  EXPECT_EQ(InnerFloat(proxy, "ScreenResolutionX"), static_cast<float>(kWidth))
       << "engine values on the reloaded effect";
   IDirect3DBaseTexture9* grain = nullptr;
   proxy->innerEffect->GetTexture("Grain", &grain);

@@ -131,7 +131,7 @@ class GameThreadsTest : public OverlayFixture {
 TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   WriteFile("FX\\Bloom.fx", kBloom);
   WriteFile("FX\\Grade.fx", kGrade);
-  AttachQuietly();
+  AttachWithLevel(3);
   sim::SetRasterizerEnabled(device, false);  // the threads are under test here, not the pixels
   deadline = Clock::now() + kTimeLimit;
 
@@ -187,15 +187,15 @@ TEST_F(GameThreadsTest, LoadersRendererAndWindowRunTogether) {
   }
   for (IDirect3DTexture9* texture : textures) texture->Release();
   EXPECT_EQ(liveShaders.size(), 2u + 2 * kCreationsPerLoader);
-  EXPECT_EQ(LogCount("[INFO] Custom texture loading complete."), 1);
-  EXPECT_EQ(LogCount("[INFO] EndScene Hook initialized."), 1);
-  EXPECT_EQ(LogCount("[INFO] ImGui Initialized."), 1);
-  const int reloads = LogCount("[INFO] === HOT-RELOAD STARTED ===");
+  EXPECT_EQ(CountLines("[INFO] Custom texture loading complete."), 1);
+  EXPECT_EQ(CountLines("[INFO] EndScene Hook initialized."), 1);
+  EXPECT_EQ(CountLines("[INFO] ImGui Initialized."), 1);
+  const int reloads = CountLines("[INFO] === HOT-RELOAD STARTED ===");
   EXPECT_GE(reloads, 3) << "END and the reload button, from the window's thread";
-  EXPECT_EQ(LogCount("[INFO] === HOT-RELOAD FINISHED ==="), reloads);
+  EXPECT_EQ(CountLines("[INFO] === HOT-RELOAD FINISHED ==="), reloads);
   // The player's clicks may all have missed a button that the tabs moved.
   Click(Find("SAVE CONFIG TO DISK"));
-  EXPECT_GE(LogCount("[INFO] Saved settings for Grade to .\\vantorix_settings.ini"), 1);
+  EXPECT_GE(CountLines("[INFO] Saved settings for Grade to .\\vantorix_settings.ini"), 1);
   EXPECT_NE(ReadFile("vantorix_settings.ini").find("[Grade]\r\nSaturation="), std::string::npos);
   for (const std::string& line : LogLines()) EXPECT_NE(line.rfind("[ERROR]", 0), 0u) << line;
 }
@@ -207,7 +207,7 @@ TEST_F(GameThreadsTest, WindowMessagesDuringUnload) {
   WriteFile("FX\\Bloom.fx", kBloom);
   std::atomic<bool> unloaded{false};
   for (int run = 0; run < 50; ++run) {
-    AttachQuietly();
+    AttachWithLevel(3);
     Create("Bloom");
     Frame();
     unloaded.store(false);

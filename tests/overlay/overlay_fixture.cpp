@@ -43,12 +43,6 @@ void OverlayFixture::ReleaseHostObjects() {
   sim::DestroyHostWindow(window);
 }
 
-void OverlayFixture::AttachQuietly(const std::string& moreSettings) {
-  WriteFile("Sorvane.ini",
-            "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=3\r\nIncludeTimestamps=0\r\n" + moreSettings);
-  Attach();
-}
-
 namespace {
 
 ID3DXEffect* CreateThroughTheGame(IDirect3DDevice9* device, HMODULE module, const char* name,
@@ -69,7 +63,7 @@ EffectProxy* OverlayFixture::Create(const char* name) {
 
 EffectProxy* OverlayFixture::Open(const char* name, const char* source, const std::string& moreSettings) {
   WriteFile(std::string("FX\\") + name + ".fx", source);
-  AttachQuietly(moreSettings);
+  AttachWithLevel(3, moreSettings);
   EffectProxy* proxy = Create(name);
   Show();
   return proxy;
@@ -104,23 +98,6 @@ void OverlayFixture::PressEnd() {
   Frame();
   sim::KeyUp(window, VK_END);
   Frame();
-}
-
-float OverlayFixture::Inner(EffectProxy* proxy, const char* name) {
-  FLOAT value = -1;
-  proxy->innerEffect->GetFloat(name, &value);
-  return value;
-}
-
-float OverlayFixture::Recorded(EffectProxy* proxy, const std::string& name) {
-  float value = -1;
-  std::memcpy(&value, proxy->recordedValues.at(name).data(), sizeof(value));
-  return value;
-}
-
-int OverlayFixture::LogCount(const std::string& text) const {
-  const auto lines = LogLines();
-  return static_cast<int>(std::count(lines.begin(), lines.end(), text));
 }
 
 bool OverlayFixture::Has(const std::string& label) const {

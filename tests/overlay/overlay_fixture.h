@@ -22,9 +22,6 @@ class OverlayFixture : public HostFixture {
   void SetUp() override;
   void ReleaseHostObjects() override;
 
-  // Attaches with the console off and every log level on, and with more
-  // loader settings ("[Section]\r\nKey=Value\r\n") when given.
-  void AttachQuietly(const std::string& moreSettings = "");
   // The game creates an effect through its call site; the caller owns the reference.
   EffectProxy* Create(const char* name);
   // Writes FX\<name>.fx, attaches, creates the effect and shows the overlay on its tab.
@@ -57,12 +54,6 @@ class OverlayFixture : public HostFixture {
   void Click(const sim::Widget& widget);
   // Presses the left button on a widget, moves to x (client pixels) and releases.
   void DragTo(const sim::Widget& widget, float x);
-
-  // A float of the proxy's current effect, and the value the proxy recorded for it.
-  static float Inner(EffectProxy* proxy, const char* name);
-  static float Recorded(EffectProxy* proxy, const std::string& name);
-  // Log lines equal to the text (attached without timestamps).
-  int LogCount(const std::string& text) const;
 
   // Back-buffer pixels that are not the game's cleared colour.
   int PixelsOverTheGame() const;

@@ -32,12 +32,12 @@ TEST_F(OverlayHostTest, EndAndTheReloadButtonInOneFrameReloadTwice) {
   sim::LeftButton(window, false);
   sim::KeyDown(window, VK_END);
   Frame();  // END is served in this frame; the button's request waits for the next
-  EXPECT_EQ(LogCount(kStarted), 1);
+  EXPECT_EQ(CountLines(kStarted), 1);
   Frame();
-  EXPECT_EQ(LogCount(kStarted), 2);
+  EXPECT_EQ(CountLines(kStarted), 2);
   sim::KeyUp(window, VK_END);
   Frame();
-  EXPECT_EQ(LogCount(kStarted), 2);
+  EXPECT_EQ(CountLines(kStarted), 2);
 }
 
 TEST_F(OverlayHostTest, TheWindowIsDrawnOverTheGameAndItsRenderStatesArePutBack) {
@@ -72,7 +72,7 @@ TEST_F(OverlayHostTest, DetachLeavesTheGameItsWindowProcedureAndReleasesTheLibra
     // Without creation parameters the overlay takes the foreground window.
     sim::SetCreationParametersResult(
         device, setUp == WindowSetUp::NoCreationParameters ? D3DERR_INVALIDCALL : D3D_OK);
-    AttachQuietly();
+    AttachWithLevel(3);
     Create("Bloom");
     if (!subclassed) sim::FailNextSetWindowLong();
     Frame();

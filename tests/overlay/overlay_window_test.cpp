@@ -17,7 +17,7 @@ using OverlayWindowTest = OverlayFixture;
 
 TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGameSees) {
   WriteFile("FX\\Bloom.fx", kBloom);
-  AttachQuietly();
+  AttachWithLevel(3);
   Create("Bloom");
   Frame();
   const int frames = ImGui::GetFrameCount();
@@ -81,7 +81,7 @@ TEST_F(OverlayWindowTest, InsertShowsAndHidesTheWindowAndDecidesWhatInputTheGame
 
 TEST_F(OverlayWindowTest, TheGamesOwnEffectsGetTabsSaveWritesNothingForThemAndTheCloseButtonHides) {
   WriteFile("FX\\Rain.fx", kBroken);
-  AttachQuietly();
+  AttachWithLevel(3);
   CreateWithoutFile("Sky");
   CreateWithoutFile("Rain");
   Show();
@@ -111,7 +111,7 @@ TEST_F(OverlayWindowTest, TheGamesOwnEffectsGetTabsSaveWritesNothingForThemAndTh
 
 TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   WriteFile("FX\\Bloom.fx", kBloom);
-  AttachQuietly();
+  AttachWithLevel(3);
   EffectProxy* first = Create("Bloom");
   EffectProxy* second = Create("Bloom");
   Show();
@@ -127,8 +127,9 @@ TEST_F(OverlayWindowTest, ShadersOfOneNameGetTwoTabsOfTheSameLabel) {
   Click(tabs[1]);
   const sim::Widget slider = Find("Intensity");
   DragTo(slider, slider.right + 10);
-  EXPECT_FLOAT_EQ(Inner(second, "Intensity"), 1.0f) << "the second tab's slider drives the second shader";
-  EXPECT_FLOAT_EQ(Inner(first, "Intensity"), 0.25f) << "and only that one";
+  EXPECT_FLOAT_EQ(InnerFloat(second, "Intensity"), 1.0f)
+      << "the second tab's slider drives the second shader";
+  EXPECT_FLOAT_EQ(InnerFloat(first, "Intensity"), 0.25f) << "and only that one";
 }
 
 }  // namespace

@@ -54,14 +54,6 @@ class ParameterPanelTest : public OverlayFixture {
     return OverlayFixture::Open("Post", source,
                                 extendedAnnotations ? "[Compatibility]\r\nExtendedAnnotations=1\r\n" : "");
   }
-  const ShaderParam& Param(EffectProxy* proxy, const std::string& name) {
-    for (const ShaderParam& param : proxy->parameters) {
-      if (param.name == name) return param;
-    }
-    static ShaderParam none;
-    ADD_FAILURE() << "no parameter " << name;
-    return none;
-  }
   // The identifier of a widget drawn by the panel of the first tab: the
   // window, the "Shaders" tab bar, the tab's place, its label, the
   // parameter's name, the widget's label.
@@ -132,20 +124,20 @@ TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandthsAndACombosItemsC
   EffectProxy* proxy = Open(kWidgets);
   const sim::Widget amount = Find("Amount");
   DragTo(amount, amount.right + 40);
-  EXPECT_FLOAT_EQ(Inner(proxy, "Amount"), 1.0f) << "without UIMax a slider ends at 1";
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Amount"), 1.0f) << "without UIMax a slider ends at 1";
   DragTo(Find("Amount"), amount.left - 40);
-  EXPECT_FLOAT_EQ(Inner(proxy, "Amount"), 0.0f) << "without UIMin it starts at 0";
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Amount"), 0.0f) << "without UIMin it starts at 0";
   DragTo(Find("Amount"), amount.left + (amount.right - amount.left) / 3);
-  const float third = Inner(proxy, "Amount");
+  const float third = InnerFloat(proxy, "Amount");
   EXPECT_NEAR(third, 1.0f / 3, 0.12f);
   EXPECT_NEAR(third * 1000, std::round(third * 1000), 1e-3) << "values step in thousandths (%.3f)";
-  EXPECT_FLOAT_EQ(Recorded(proxy, "Amount"), third) << "sent through the proxy";
+  EXPECT_FLOAT_EQ(RecordedFloat(proxy, "Amount"), third) << "sent through the proxy";
 
   const sim::Widget steps = Find("Steps");
   DragTo(steps, steps.right + 40);
-  EXPECT_FLOAT_EQ(Inner(proxy, "Steps"), 10.0f) << "a combo without items is a slider from 0 to 10";
-  EXPECT_EQ(Param(proxy, "Steps").intValue, 2) << "its index is left as it was";
-  EXPECT_FLOAT_EQ(Recorded(proxy, "Steps"), 10.0f);
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Steps"), 10.0f) << "a combo without items is a slider from 0 to 10";
+  EXPECT_EQ(Param(proxy, "Steps")->intValue, 2) << "its index is left as it was";
+  EXPECT_FLOAT_EQ(RecordedFloat(proxy, "Steps"), 10.0f);
 
   Click(FindId(PanelWidgetId("Quality", "Quality")));
   Frame();  // a popup takes its size in its second frame
@@ -154,16 +146,16 @@ TEST_F(ParameterPanelTest, SlidersRunOverTheirRangeInThousandthsAndACombosItemsC
   ASSERT_NE(off, labels.end()) << "the combo opened";
   EXPECT_EQ(std::vector<std::string>(off, off + 3), (std::vector<std::string>{"Off", "Low", "High"}));
   Click(Find("High"));
-  EXPECT_EQ(Param(proxy, "Quality").intValue, 2);
-  EXPECT_FLOAT_EQ(Inner(proxy, "Quality"), 2.0f);
-  EXPECT_FLOAT_EQ(Recorded(proxy, "Quality"), 2.0f);
+  EXPECT_EQ(Param(proxy, "Quality")->intValue, 2);
+  EXPECT_FLOAT_EQ(InnerFloat(proxy, "Quality"), 2.0f);
+  EXPECT_FLOAT_EQ(RecordedFloat(proxy, "Quality"), 2.0f);
 }
 
 TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneEditsColoursOfThreeIntegersAndSteps) {
   EffectProxy* proxy = Open(kExtended, true);
   EXPECT_EQ(PanelLabels(proxy),
             (std::vector<std::string>{"General", "Mode", "Fog", "Samples", "Taps", "Gamma"}));
-  EXPECT_EQ(Param(proxy, "Mode").kind, WidgetKind::Combo) << "widget names in any case";
+  EXPECT_EQ(Param(proxy, "Mode")->kind, WidgetKind::Combo) << "widget names in any case";
 
   const ImGuiID fog = PanelWidgetId("Fog", "Fog");
   DragTo(FindId(ImHashStr("##X", 0, fog)), FindId(ImHashStr("##X", 0, fog)).right + 100);
@@ -186,7 +178,7 @@ TEST_F(ParameterPanelTest, TheExtendedSetHidesNoneEditsColoursOfThreeIntegersAnd
 
   const sim::Widget gamma = Find("Gamma");
   DragTo(gamma, gamma.left + (gamma.right - gamma.left) / 3);
-  EXPECT_EQ(std::fmod(Inner(proxy, "Gamma") - 1.0f, 0.25f), 0.0f) << "values snap to UIStep";
+  EXPECT_EQ(std::fmod(InnerFloat(proxy, "Gamma") - 1.0f, 0.25f), 0.0f) << "values snap to UIStep";
 }
 
 }  // namespace

@@ -59,28 +59,28 @@ TEST_F(ShaderAuthorTest, ASaveReloadsThatEffectAloneWithinASecondOnceWholeKeepin
   Save("FX\\tone.fxh", "float Tone = 1.0;\n");
   Save("FX\\Tuned.fx", kTuned);
   Save("FX\\Bloom.fx", kBloom);
-  AttachQuietly();
+  AttachWithLevel(3);
   EffectProxy* bloom = Create("Bloom");
   EffectProxy* tuned = Create("Tuned");
   bloom->SetFloat(bloom->GetParameterByName(nullptr, "Intensity"), 0.75f);
   Play(1500);
   ID3DXEffect* bloomEffect = bloom->innerEffect;
   ID3DXEffect* tunedEffect = tuned->innerEffect;
-  EXPECT_EQ(LogCount("[INFO] === HOT-RELOAD STARTED ==="), 0) << "nothing changed";
+  EXPECT_EQ(CountLines("[INFO] === HOT-RELOAD STARTED ==="), 0) << "nothing changed";
 
   Save("FX\\Bloom.fx", std::string(kBloom) + "float Added < string UIName = \"Added\"; > = 2.0;\n");
   Play(1000);
   EXPECT_NE(bloom->innerEffect, bloomEffect) << "picked up within one second";
   EXPECT_EQ(tuned->innerEffect, tunedEffect) << "only the saved effect";
-  EXPECT_EQ(LogCount("[INFO] Found 1 shaders to reload."), 1);
-  EXPECT_EQ(Inner(bloom, "Intensity"), 0.75f) << "values kept as END keeps them";
-  EXPECT_EQ(Inner(bloom, "Added"), 2.0f);
+  EXPECT_EQ(CountLines("[INFO] Found 1 shaders to reload."), 1);
+  EXPECT_EQ(InnerFloat(bloom, "Intensity"), 0.75f) << "values kept as END keeps them";
+  EXPECT_EQ(InnerFloat(bloom, "Added"), 2.0f);
 
   Save("FX\\tone.fxh", "float Tone = 2.0;\n");  // a file the compile included
   Play(1000);
   EXPECT_NE(tuned->innerEffect, tunedEffect);
-  EXPECT_EQ(Inner(tuned, "Tone"), 2.0f);
-  EXPECT_EQ(LogCount("[INFO] === HOT-RELOAD STARTED ==="), 2);
+  EXPECT_EQ(InnerFloat(tuned, "Tone"), 2.0f);
+  EXPECT_EQ(CountLines("[INFO] === HOT-RELOAD STARTED ==="), 2);
 
   // Three steps 300 ms apart: no two polls, 500 ms apart, see one half-written state.
   Save("FX\\Bloom.fx", kBroken);
@@ -89,19 +89,19 @@ TEST_F(ShaderAuthorTest, ASaveReloadsThatEffectAloneWithinASecondOnceWholeKeepin
   Play(300);
   Save("FX\\Bloom.fx", std::string(kBloom) + "\n");
   Play(2000);
-  EXPECT_EQ(LogCount("[INFO] [OK] Reloaded: Bloom"), 2);
-  EXPECT_EQ(LogCount("[ERROR] [FAIL] Bloom"), 0) << "the half-written file was never compiled";
+  EXPECT_EQ(CountLines("[INFO] [OK] Reloaded: Bloom"), 2);
+  EXPECT_EQ(CountLines("[ERROR] [FAIL] Bloom"), 0) << "the half-written file was never compiled";
 }
 
 TEST_F(ShaderAuthorTest, WatchFilesOffLeavesSavesToEnd) {
   Save("FX\\Bloom.fx", kBloom);
-  AttachQuietly("[Reload]\r\nWatchFiles=0\r\n");
+  AttachWithLevel(3, "[Reload]\r\nWatchFiles=0\r\n");
   EffectProxy* proxy = Create("Bloom");
   Save("FX\\Bloom.fx", kBloom + std::string("float Added = 2.0;\n"));
   Play(3000);
-  EXPECT_EQ(Inner(proxy, "Added"), -1.0f);
+  EXPECT_EQ(InnerFloat(proxy, "Added"), -1.0f);
   PressEnd();
-  EXPECT_EQ(Inner(proxy, "Added"), 2.0f);
+  EXPECT_EQ(InnerFloat(proxy, "Added"), 2.0f);
 }
 
 TEST_F(ShaderAuthorTest, ResetPutsTheFilesDefaultBackThroughTheProxyAndSavesNothing) {
@@ -110,7 +110,7 @@ TEST_F(ShaderAuthorTest, ResetPutsTheFilesDefaultBackThroughTheProxyAndSavesNoth
   const sim::Widget slider = Find("Intensity");
   DragTo(slider, slider.right + 10);
   Click(Find("Enabled"));
-  ASSERT_EQ(Inner(proxy, "Intensity"), 1.0f);
+  ASSERT_EQ(InnerFloat(proxy, "Intensity"), 1.0f);
 
   sim::MouseMove(window, static_cast<int>(slider.CenterX()), static_cast<int>(slider.CenterY()));
   Frame();
@@ -119,7 +119,7 @@ TEST_F(ShaderAuthorTest, ResetPutsTheFilesDefaultBackThroughTheProxyAndSavesNoth
   sim::RightButton(window, false);
   Frames(2);
   Click(Find("Reset to default"));
-  EXPECT_EQ(Inner(proxy, "Intensity"), 0.25f);
+  EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.25f);
   BOOL enabled = TRUE;
   proxy->innerEffect->GetBool("Enabled", &enabled);
   EXPECT_FALSE(enabled) << "only the one parameter";
@@ -137,7 +137,7 @@ TEST_F(ShaderAuthorTest, ResetPutsTheFilesDefaultBackThroughTheProxyAndSavesNoth
   std::string edited = kTuned;
   Save("FX\\Tuned.fx", edited.replace(edited.find("0.25"), 4, "0.40"));
   PressEnd();
-  EXPECT_EQ(Inner(proxy, "Intensity"), 0.4f) << "a reset value follows the file's new default";
+  EXPECT_EQ(InnerFloat(proxy, "Intensity"), 0.4f) << "a reset value follows the file's new default";
 }
 
 }  // namespace

@@ -27,12 +27,6 @@ class CreationFixture : public HostFixture {
     sim::DestroyHostWindow(window);
   }
 
-  void AttachWithLevel(int level, bool timestamps = false) {
-    WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=" + std::to_string(level) +
-                                 "\r\nIncludeTimestamps=" + (timestamps ? "1" : "0") + "\r\n");
-    Attach();
-  }
-
   // The game's effect creation, through its call instruction at 0x70AAA8.
   HRESULT HostCreates(const char* name, ID3DXEffect** effect, ID3DXBuffer** errors = nullptr,
                       ID3DXInclude* include = nullptr, DWORD flags = 0, const D3DXMACRO* defines = nullptr,
@@ -47,19 +41,6 @@ class CreationFixture : public HostFixture {
     EXPECT_EQ(HostCreates(name, &effect), S_OK);
     created = effect;
     return static_cast<EffectProxy*>(effect);
-  }
-
-  const ShaderParam* Param(EffectProxy* proxy, const std::string& name) {
-    for (const auto& p : proxy->parameters) {
-      if (p.name == name) return &p;
-    }
-    return nullptr;
-  }
-
-  float InnerFloat(EffectProxy* proxy, const char* name) {
-    FLOAT value = -999.0f;
-    proxy->innerEffect->GetFloat(name, &value);
-    return value;
   }
 
   HWND window = nullptr;

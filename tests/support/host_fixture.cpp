@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "core/module_entry.h"
+#include "effect/effect_proxy.h"
 #include "sim/host_code.h"
 #include "sim/host_d3d.h"
 #include "sim/host_kernel.h"
@@ -68,6 +70,12 @@ void HostFixture::Detach() {
   attached = false;
 }
 
+void HostFixture::AttachWithLevel(int level, const std::string& moreSettings) {
+  WriteFile("Sorvane.ini", "[Debug]\r\nEnableConsole=0\r\nLoggingLevel=" + std::to_string(level) +
+                               "\r\nIncludeTimestamps=0\r\n" + moreSettings);
+  Attach();
+}
+
 std::vector<std::string> HostFixture::LogLines(const std::string& path) const {
   std::vector<std::string> lines;
   std::ifstream in(sim::HostPath(path.c_str()), std::ios::binary);
@@ -83,6 +91,31 @@ std::vector<std::string> HostFixture::DebuggerLines() const {
     lines.push_back(text);
   }
   return lines;
+}
+
+int HostFixture::CountLines(const std::string& text) const {
+  int count = 0;
+  for (const std::string& line : LogLines()) count += WithoutStamp(line) == text;
+  return count;
+}
+
+float InnerFloat(EffectProxy* proxy, const char* name) {
+  FLOAT value = -1;
+  proxy->innerEffect->GetFloat(name, &value);
+  return value;
+}
+
+float RecordedFloat(EffectProxy* proxy, const std::string& name) {
+  float value = -1;
+  std::memcpy(&value, proxy->recordedValues.at(name).data(), sizeof(value));
+  return value;
+}
+
+const ShaderParam* Param(EffectProxy* proxy, const std::string& name) {
+  for (const ShaderParam& param : proxy->parameters) {
+    if (param.name == name) return &param;
+  }
+  return nullptr;
 }
 
 std::string WithoutStamp(const std::string& line) {

@@ -25,11 +25,16 @@ class HostFixture : public ::testing::Test {
 
   void Attach();
   void Detach();
+  // Attaches with the console off, no timestamps, the given log level and
+  // more loader settings ("[Section]\r\nKey=Value\r\n") when given.
+  void AttachWithLevel(int level, const std::string& moreSettings = "");
 
   // Lines of the log file, without their newlines.
   std::vector<std::string> LogLines(const std::string& path = "Tessaly.log") const;
   // Every debugger output line, without its newline.
   std::vector<std::string> DebuggerLines() const;
+  // Log lines that, stamp removed, equal the text.
+  int CountLines(const std::string& text) const;
 
   std::string workDir;
 
@@ -37,6 +42,15 @@ class HostFixture : public ::testing::Test {
   std::string previousDir;
   bool attached = false;
 };
+
+class EffectProxy;
+struct ShaderParam;
+// A float of the proxy's current effect; -1 when it has none of that name.
+float InnerFloat(EffectProxy* proxy, const char* name);
+// The float value the proxy recorded for a parameter.
+float RecordedFloat(EffectProxy* proxy, const std::string& name);
+// The panel's model of a parameter, or null.
+const ShaderParam* Param(EffectProxy* proxy, const std::string& name);
 
 // An address as log lines write it: as many digits as the build's pointers.
 std::string LoggedAddress(std::uintptr_t address);

@@ -1,22 +1,18 @@
 // Small, well-formed image files for the texture loaders: a DDS header with
-// its size, and a real PNG (one stored zlib block of grey pixels, every chunk
-// with its CRC).
+// its size, and a real PNG.
 #pragma once
+
+#include <png.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace test_images {
 
 inline std::string LittleEndian(std::uint32_t value) {
   std::string bytes;
   for (int i = 0; i < 4; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
-inline std::string BigEndian(std::uint32_t value) {
-  std::string bytes;
-  for (int i = 3; i >= 0; --i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
   return bytes;
 }
 
@@ -28,45 +24,20 @@ inline std::string DdsFile(std::uint32_t width, std::uint32_t height, std::uint3
   return file + std::string(64, '\x7f');
 }
 
-inline std::uint32_t Crc32(const std::string& bytes) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return crc ^ 0xFFFFFFFFu;
-}
-
-inline std::string PngChunk(const std::string& type, const std::string& data) {
-  return BigEndian(static_cast<std::uint32_t>(data.size())) + type + data + BigEndian(Crc32(type + data));
-}
-
-// A grey 8-bit greyscale PNG of the given size, its pixels in stored
-// (uncompressed) deflate blocks.
+// A grey 8-bit greyscale PNG of the given size.
 inline std::string PngFile(std::uint32_t width, std::uint32_t height) {
-  std::string raw;
-  for (std::uint32_t y = 0; y < height; ++y) raw += '\0' + std::string(width, '\x80');
-  std::uint32_t a = 1, b = 0;
-  for (unsigned char byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  std::string zlib("\x78\x01", 2);
-  for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-    const auto size = static_cast<std::uint16_t>(raw.size() - at < 65535 ? raw.size() - at : 65535);
-    const bool last = at + size >= raw.size();
-    zlib += static_cast<char>(last ? 1 : 0);
-    zlib += static_cast<char>(size & 0xFF);
-    zlib += static_cast<char>(size >> 8);
-    zlib += static_cast<char>(~size & 0xFF);
-    zlib += static_cast<char>((~size >> 8) & 0xFF);
-    zlib += raw.substr(at, size);
-    if (last) break;
-  }
-  zlib += BigEndian((b << 16) | a);
-  const std::string header = BigEndian(width) + BigEndian(height) + std::string("\x08\x00\x00\x00\x00", 5);
-  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) +
-         PngChunk("IEND", "");
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = width;
+  image.height = height;
+  image.format = PNG_FORMAT_GRAY;
+  const std::vector<png_byte> pixels(static_cast<std::size_t>(width) * height, 0x80);
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+  std::string file(size, '\0');
+  png_image_write_to_memory(&image, file.data(), &size, 0, pixels.data(), 0, nullptr);
+  file.resize(size);
+  return file;
 }
 
 }  // namespace test_images
