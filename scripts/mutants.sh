@@ -89,11 +89,16 @@ total=0
 name=""
 file=""
 find=""
+last=""
 while IFS= read -r line || [ -n "$line" ]; do
+  previous="$last"
+  last=""
   case "$line" in
     "== "*) name="${line#== }" ;;
     "@ "*) file="${line#@ }" ;;
-    "- "*) find="${line#- }" ;;
+    "- "*)  # consecutive "- " lines make one text of several lines
+      if [ "$previous" = find ]; then find+=$'\n'"${line#- }"; else find="${line#- }"; fi
+      last=find ;;
     "+ "* | "+")
       replace="${line#+}"
       replace="${replace# }"

@@ -87,14 +87,23 @@ TEST_F(DeviceHooksTest, WhenEndSceneCannotBeHookedResetStillIsAndDetachRemovesEv
   EXPECT_EQ(Code(kReset), reset) << "the Reset detour does not outlive the library";
 }
 
+// The address holds nothing, or data: in another program the loader may
+// bring the plug-in into.
 TEST_F(DeviceHooksTest, AProgramWithoutTheGamesCodeStillLoadsAndUnloads) {
-  sim::RemoveHostCode();
-  AttachWithLevel(2);
-  Detach();
-  const std::vector<std::string> expected = {
-      "[INFO] Setting hooks...",
-      "[ERROR] No game code at " + LoggedAddress(0x70AAA8) + ": effects are not redirected"};
-  EXPECT_EQ(LogLines(), expected);
+  auto* site = reinterpret_cast<void*>(0x70AAA8);
+  const CodeBytes code = *static_cast<CodeBytes*>(site);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(site, 5, PAGE_READWRITE, &old));
+  for (bool mapped : {true, false}) {
+    if (!mapped) sim::RemoveHostCode();
+    AttachWithLevel(2);
+    Detach();
+    const std::vector<std::string> expected = {
+        "[INFO] Setting hooks...",
+        "[ERROR] No game code at " + LoggedAddress(0x70AAA8) + ": effects are not redirected"};
+    EXPECT_EQ(LogLines(), expected);
+    EXPECT_TRUE(!mapped || *static_cast<CodeBytes*>(site) == code) << "the data is left as it was";
+  }
   ASSERT_TRUE(sim::InstallHostCode());
 }
 
