@@ -97,7 +97,7 @@ TEST_F(CreationHookTest, WarningsAreLoggedAndTheEffectIsUsed) {
 }
 
 TEST_F(CreationHookTest, NumberedAndOverlongResourcesGoToTheResourceUnchanged) {
-  std::string longName(300, 'L');
+  std::string longName(256, 'L');  // no room left for its NUL
   WriteFile("FX\\" + std::string(200, 'L') + ".fx", kMain);
   AttachWithLevel(1);
   ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(0x1);
