@@ -58,7 +58,8 @@ run_suite() {
   if [ -n "${2:-}" ]; then
     ctest --test-dir "$build" -j2 --timeout 180 --stop-on-failure -R "$2" -E "$skip" >>"$1.test" 2>&1 || return 1
   fi
-  ctest --test-dir "$build" -j2 --timeout 180 --stop-on-failure -E "$skip" >>"$1.test" 2>&1 || return 1
+  # The rest of the suite: the nearest tests have passed already.
+  ctest --test-dir "$build" -j2 --timeout 180 --stop-on-failure -E "$skip${2:+|$2}" >>"$1.test" 2>&1 || return 1
   return 0
 }
 

@@ -48,9 +48,3 @@ class ProxyTest : public HostFixture {
  private:
   int files = 0;
 };
-
-template <typename T>
-std::vector<std::uint8_t> BytesOf(const T& value) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
-  return std::vector<std::uint8_t>(bytes, bytes + sizeof(T));
-}

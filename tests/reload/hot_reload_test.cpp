@@ -47,11 +47,6 @@ class HotReloadTest : public CreationFixture {
     return desc.Name;
   }
 
-  static std::vector<std::uint8_t> Bytes(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return std::vector<std::uint8_t>(bytes, bytes + size);
-  }
-
   std::vector<EffectProxy*> held;
 };
 
@@ -219,7 +214,7 @@ TEST_F(HotReloadTest, HandlesSetEveryFrameReachEachReloadedEffect) {
       EXPECT_EQ(proxy->innerEffect->GetTexture("Map", &readMap), S_OK);
       EXPECT_EQ(readMap, texture);
       if (readMap) readMap->Release();
-      EXPECT_EQ(proxy->recordedValues["Gain"], Bytes(&g, 4)) << "recorded by name for the next reload";
+      EXPECT_EQ(proxy->recordedValues["Gain"], BytesOf(g)) << "recorded by name for the next reload";
 
       ID3DXEffect* inner = proxy->innerEffect;
       ReloadAllShaders(device);
@@ -292,7 +287,7 @@ TEST_F(HotReloadTest, ReloadPutsBackEverythingTheGameGave) {
   EXPECT_EQ(inner->GetMatrixTranspose("View", &held[0]), S_OK);
   EXPECT_EQ(inner->GetMatrixTransposeArray("Bones", &held[1], 2), S_OK);
   const D3DXMATRIX expected[3] = {set[0], set[0], set[1]};
-  EXPECT_EQ(Bytes(held, sizeof(held)), Bytes(expected, sizeof(expected))) << "as the game set them";
+  EXPECT_EQ(BytesOf(held), BytesOf(expected)) << "as the game set them";
   for (auto [name, texture] : {std::pair{"Dirt", textures[0]}, std::pair{"Lens", textures[2]}}) {
     IDirect3DBaseTexture9* bound = nullptr;
     EXPECT_EQ(inner->GetTexture(name, &bound), S_OK);

@@ -52,6 +52,13 @@ float RecordedFloat(EffectProxy* proxy, const std::string& name);
 // The panel's model of a parameter, or null.
 const ShaderParam* Param(EffectProxy* proxy, const std::string& name);
 
+// The bytes of a value, as the proxy records them.
+template <typename T>
+std::vector<std::uint8_t> BytesOf(const T& value) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
+  return std::vector<std::uint8_t>(bytes, bytes + sizeof(T));
+}
+
 // An address as log lines write it: as many digits as the build's pointers.
 std::string LoggedAddress(std::uintptr_t address);
 
